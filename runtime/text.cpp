@@ -1,0 +1,307 @@
+#include "runtime/text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace runtime {
+
+namespace {
+
+unsigned char byte_at(const Text& text, size_t i) { return static_cast<unsigned char>(text[i]); }
+
+char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Compares the search text with the text at index at, folding ASCII letters but not the bytes
+// of double-byte characters (whose trail byte may look like a letter).
+bool matches_ignoring_case(const Text& text, size_t at, const Text& search) {
+    for (size_t j = 0; j < search.size(); ++j) {
+        char s = search[j];
+        char t = text[at + j];
+        if (is_lead_byte(static_cast<unsigned char>(s))) {
+            if (s != t) return false;
+            if (j + 1 < search.size()) {
+                ++j;
+                if (search[j] != text[at + j]) return false;
+            }
+        } else if (fold(s) != fold(t)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Index of the next character after the one at i, or text.size() when a lead byte ends the text.
+size_t next_char(const Text& text, size_t i) {
+    if (!is_lead_byte(byte_at(text, i))) return i + 1;
+    return i + 1 < text.size() ? i + 2 : text.size();
+}
+
+Text map_case(const Text& text, char from, char to, int shift) {
+    Text result = text;
+    for (size_t i = 0; i < result.size(); i = next_char(result, i)) {
+        if (result[i] >= from && result[i] <= to) result[i] = static_cast<char>(result[i] + shift);
+    }
+    return result;
+}
+
+// Full-width digits, signs, point, exponent letters and the ideographic space as their ASCII
+// counterparts, which is all that a number can be made of.
+Text half_width_number_chars(const Text& text) {
+    Text result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        unsigned char lead = byte_at(text, i);
+        if (is_lead_byte(lead) && i + 1 < text.size()) {
+            unsigned char trail = byte_at(text, i + 1);
+            char ascii = 0;
+            if (lead == 0xA3 && ((trail >= 0xB0 && trail <= 0xB9) || trail == 0xAB || trail == 0xAD || trail == 0xAE ||
+                                 trail == 0xC5 || trail == 0xE5)) {
+                ascii = static_cast<char>(trail - 0x80);
+            } else if (lead == 0xA1 && trail == 0xA1) {
+                ascii = ' ';
+            }
+            if (ascii) {
+                result += ascii;
+            } else {
+                result.append(text, i, 2);
+            }
+            i += 2;
+        } else {
+            result += text[i++];
+        }
+    }
+    return result;
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Length of the longest prefix of s (from index i) that reads as sign, digits, point and exponent.
+size_t number_prefix_end(const Text& s, size_t i) {
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t digits = 0;
+    while (i < s.size() && is_digit(s[i])) ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        size_t after_point = i + 1;
+        size_t fraction = 0;
+        while (after_point < s.size() && is_digit(s[after_point])) ++after_point, ++fraction;
+        if (digits + fraction > 0) {
+            i = after_point;
+            digits += fraction;
+        }
+    }
+    if (digits == 0) return 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        size_t e = i + 1;
+        if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
+        size_t exponent_digits = 0;
+        while (e < s.size() && is_digit(s[e])) ++e, ++exponent_digits;
+        if (exponent_digits > 0) i = e;
+    }
+    return i;
+}
+
+}  // namespace
+
+int length_of_text(const Text& text) { return static_cast<int>(text.size()); }
+
+Text left_text(const Text& text, int n) {
+    if (n <= 0) return Text();
+    return text.substr(0, std::min<size_t>(n, text.size()));
+}
+
+Text right_text(const Text& text, int n) {
+    if (n <= 0) return Text();
+    size_t count = std::min<size_t>(n, text.size());
+    return text.substr(text.size() - count);
+}
+
+Text mid_text(const Text& text, int start, int n) {
+    int length = length_of_text(text);
+    if (start < 1 || start > length || n <= 0) return Text();
+    return text.substr(start - 1, std::min(n, length - start + 1));
+}
+
+int find_text(const Text& text, const Text& search, std::optional<int> start, bool ignore_case) {
+    int from = std::max(start.value_or(1), 1);
+    if (from > length_of_text(text)) return -1;
+    if (search.empty()) return 1;
+    size_t i = from - 1;
+    while (text.size() - i >= search.size()) {
+        bool found = ignore_case ? matches_ignoring_case(text, i, search)
+                                 : std::memcmp(text.data() + i, search.data(), search.size()) == 0;
+        if (found) return static_cast<int>(i) + 1;
+        if (is_lead_byte(byte_at(text, i)) && i + 1 >= text.size()) return -1;
+        i = next_char(text, i);
+    }
+    return -1;
+}
+
+Texts split_text(const Text& text, const std::optional<Text>& delimiter, std::optional<int> maximum) {
+    const Text& delim = delimiter ? *delimiter : Text(",");
+    int limit = maximum ? std::max(*maximum, 0) : -1;  // -1: unlimited
+    Texts pieces;
+    if (text.empty() || limit == 0) return pieces;
+    if (delim.empty()) return Texts{text};
+    size_t piece_start = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text.size() - i >= delim.size() && std::memcmp(text.data() + i, delim.data(), delim.size()) == 0) {
+            pieces.push_back(text.substr(piece_start, i - piece_start));
+            if (static_cast<int>(pieces.size()) == limit) return pieces;
+            i += delim.size();
+            piece_start = i;
+        } else {
+            i = next_char(text, i);
+        }
+    }
+    if (piece_start < text.size()) pieces.push_back(text.substr(piece_start));
+    return pieces;
+}
+
+Text replace_span(const Text& text, int start, int n, const std::optional<Text>& replacement) {
+    int length = length_of_text(text);
+    int at = std::clamp(start, 1, length + 1);
+    int removed = n <= 0 ? 0 : std::min(n, length - at + 1);
+    Text result = text.substr(0, at - 1);
+    if (replacement) result += *replacement;
+    result.append(text, at - 1 + removed, Text::npos);
+    return result;
+}
+
+Text to_upper(const Text& text) { return map_case(text, 'a', 'z', 'A' - 'a'); }
+
+Text to_lower(const Text& text) { return map_case(text, 'A', 'Z', 'a' - 'A'); }
+
+Text trim_leading_spaces(const Text& text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == ' ') {
+            i += 1;
+        } else if (i + 1 < text.size() && byte_at(text, i) == 0xA1 && byte_at(text, i + 1) == 0xA1) {
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    return text.substr(i);
+}
+
+int compare_texts(const Text& a, const Text& b, bool case_sensitive) {
+    size_t i = 0;
+    while (i < a.size() && i < b.size()) {
+        unsigned char ca = byte_at(a, i);
+        unsigned char cb = byte_at(b, i);
+        bool double_byte = is_lead_byte(ca);
+        if (!case_sensitive && !double_byte) {
+            ca = static_cast<unsigned char>(fold(static_cast<char>(ca)));
+            cb = static_cast<unsigned char>(fold(static_cast<char>(cb)));
+        }
+        if (ca != cb) return ca < cb ? -1 : 1;
+        i += 1;
+        if (double_byte && i < a.size() && i < b.size()) {
+            if (a[i] != b[i]) return byte_at(a, i) < byte_at(b, i) ? -1 : 1;
+            i += 1;
+        }
+    }
+    if (a.size() == b.size()) return 0;
+    return i < a.size() ? 1 : -1;
+}
+
+Text char_from_code(int code) {
+    char byte = static_cast<char>(code & 0xFF);
+    return byte == 0 ? Text() : Text(1, byte);
+}
+
+int code_of_char(const Text& text, std::optional<int> position) {
+    int at = position.value_or(1);
+    if (at < 1 || at > length_of_text(text)) return 0;
+    return static_cast<signed char>(text[at - 1]);
+}
+
+Text spaces_text(int n) { return n < 1 ? Text() : Text(n, ' '); }
+
+Text hex_text(int value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%X", static_cast<unsigned>(value));
+    return buffer;
+}
+
+double to_number(const Text& text) {
+    Text s = half_width_number_chars(text);
+    size_t start = 0;
+    while (start < s.size() && (s[start] == ' ' || s[start] == '\t')) ++start;
+    size_t end = number_prefix_end(s, start);
+    if (end == 0) return 0;
+    return std::strtod(s.substr(start, end - start).c_str(), nullptr);
+}
+
+Text to_text(int value) { return std::to_string(value); }
+
+Text to_text(const Bytes& bytes) {
+    auto zero = std::find(bytes.begin(), bytes.end(), 0);
+    return Text(bytes.begin(), zero);
+}
+
+int bytes_length(const Bytes& bytes) { return static_cast<int>(bytes.size()); }
+
+Bytes left_bytes(const Bytes& bytes, int n) {
+    if (n < 0) return Bytes();
+    return Bytes(bytes.begin(), bytes.begin() + std::min<size_t>(n, bytes.size()));
+}
+
+Bytes right_bytes(const Bytes& bytes, int n) {
+    if (n < 0) return Bytes();
+    return Bytes(bytes.end() - std::min<size_t>(n, bytes.size()), bytes.end());
+}
+
+int find_bytes(const Bytes& bytes, const Bytes& pattern, std::optional<int> start) {
+    int from = std::max(start.value_or(1), 1);
+    if (pattern.empty() || from > bytes_length(bytes)) return -1;
+    auto found = std::search(bytes.begin() + (from - 1), bytes.end(), pattern.begin(), pattern.end());
+    return found == bytes.end() ? -1 : static_cast<int>(found - bytes.begin()) + 1;
+}
+
+Bytes zero_bytes(int n) { return n <= 0 ? Bytes() : Bytes(n, 0); }
+
+Bytes to_bytes(const Text& text) { return Bytes(text.begin(), text.end()); }
+
+Value read_bytes_value(const Bytes& bytes, ValueType type, std::optional<int> position) {
+    size_t at = static_cast<size_t>(std::max(position.value_or(1), 1) - 1);
+    auto raw = [&](size_t size) {
+        unsigned char buffer[8] = {};
+        for (size_t k = 0; k < size && at + k < bytes.size(); ++k) buffer[k] = bytes[at + k];
+        std::uint64_t value = 0;
+        for (size_t k = size; k-- > 0;) value = (value << 8) | buffer[k];
+        return value;
+    };
+    switch (type) {
+        case ValueType::byte: return static_cast<std::int64_t>(raw(1));
+        case ValueType::int16: return static_cast<std::int64_t>(static_cast<std::int16_t>(raw(2)));
+        case ValueType::int32: return static_cast<std::int64_t>(static_cast<std::int32_t>(raw(4)));
+        case ValueType::int64: return static_cast<std::int64_t>(raw(8));
+        case ValueType::subroutine: return static_cast<std::int64_t>(raw(4));
+        case ValueType::boolean: return raw(4) != 0;
+        case ValueType::float32: {
+            std::uint32_t word = static_cast<std::uint32_t>(raw(4));
+            float value;
+            std::memcpy(&value, &word, sizeof value);
+            return static_cast<double>(value);
+        }
+        case ValueType::float64:
+        case ValueType::date_time: {
+            std::uint64_t word = raw(8);
+            double value;
+            std::memcpy(&value, &word, sizeof value);
+            return value;
+        }
+        case ValueType::text: {
+            Bytes tail = at < bytes.size() ? Bytes(bytes.begin() + at, bytes.end()) : Bytes();
+            return to_text(tail);
+        }
+    }
+    return std::int64_t{0};
+}
+
+}  // namespace runtime
