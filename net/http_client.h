@@ -1,0 +1,18 @@
+// The HTTP client of the translation requests (WinInet).
+#pragma once
+
+#include "runtime/text.h"
+
+namespace net {
+
+using runtime::Bytes;
+using runtime::Text;
+
+// Makes one request and returns the reply body as received; empty when nothing could be fetched.
+// Optional arguments are absent when null. The method is normalised in place ("POST" in any letter
+// case is kept, anything else becomes "GET"); the request headers receive the whole header block
+// that was sent; the reply headers, when asked for, receive the raw header lines.
+Bytes http_request(const Text& url, Text* method = nullptr, const Text* proxy = nullptr, Text* request_headers = nullptr,
+                   const Text* request_body = nullptr, Text* reply_headers = nullptr);
+
+}  // namespace net

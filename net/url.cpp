@@ -1,0 +1,151 @@
+#include "net/url.h"
+
+#include <array>
+#include <climits>
+#include <mutex>
+
+#include "net/codepage.h"
+
+namespace net {
+
+using namespace runtime;
+
+namespace {
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+bool has_http_prefix(const Text& url) { return find_text(left_text(url, 7), "http://", std::nullopt, true) == 1; }
+
+Text authority_of(const Text& url) {
+    if (has_http_prefix(url)) {
+        int slash = find_text(url, "/", 8);
+        return slash == -1 ? mid_text(url, 8, length_of_text(url)) : mid_text(url, 8, slash - 8);
+    }
+    int slash = find_text(url, "/");
+    return slash == -1 ? url : left_text(url, slash - 1);
+}
+
+bool is_escaped(unsigned char byte) {
+    bool punctuation = (byte >= 0x21 && byte <= 0x2F) || (byte >= 0x3A && byte <= 0x40) ||
+                       (byte >= 0x5B && byte <= 0x60) || (byte >= 0x7B && byte <= 0x7E);
+    return punctuation || byte == '\r' || byte == '\n' || byte == '\t';
+}
+
+void append_escape(Text& out, unsigned char byte) {
+    out += '%';
+    out += kHexDigits[byte >> 4];
+    out += kHexDigits[byte & 15];
+}
+
+// The escapes of every double-byte pair, made once with the same conversion a single pair would
+// get, so that long texts do not pay for a conversion per character.
+class PairEscapes {
+public:
+    const Text& of(unsigned char lead, unsigned char trail) {
+        std::call_once(filled_, [this] {
+            for (int lead_byte = 0x80; lead_byte <= 0xFF; ++lead_byte) {
+                for (int trail_byte = 0; trail_byte <= 0xFF; ++trail_byte) {
+                    Text pair{static_cast<char>(lead_byte), static_cast<char>(trail_byte)};
+                    escapes_[index(lead_byte, trail_byte)] = escape_utf8_of(pair);
+                }
+            }
+        });
+        return escapes_[index(lead, trail)];
+    }
+
+    static Text escape_utf8_of(const Text& characters) {
+        Text out;
+        for (unsigned char byte : ansi_to_utf8(characters)) {
+            if (byte != 0) append_escape(out, byte);
+        }
+        return out;
+    }
+
+private:
+    static size_t index(int lead, int trail) { return (lead - 0x80) * 256 + trail; }
+    std::once_flag filled_;
+    std::array<Text, 128 * 256> escapes_;
+};
+
+PairEscapes& pair_escapes() {
+    static PairEscapes escapes;
+    return escapes;
+}
+
+int hex_digit_value(const Text& text, size_t index) {
+    if (index >= text.size()) return 0;
+    char digit = text[index];
+    if (digit >= 'a' && digit <= 'z') digit = static_cast<char>(digit - 'a' + 'A');
+    for (int value = 0; value < 16; ++value) {
+        if (kHexDigits[value] == digit) return value;
+    }
+    return -2;
+}
+
+}  // namespace
+
+Text url_host(const Text& url) {
+    Text authority = authority_of(url);
+    int colon = find_text(authority, ":");
+    return to_lower(colon == -1 ? authority : left_text(authority, colon - 1));
+}
+
+int url_port(const Text& url) {
+    Text authority = authority_of(url);
+    int colon = find_text(authority, ":");
+    Text port_text = colon == -1 ? Text("80") : mid_text(authority, colon + 1, length_of_text(authority));
+    double port = to_number(port_text);
+    if (port >= INT_MAX) return INT_MAX;
+    if (port <= INT_MIN) return INT_MIN;
+    return static_cast<int>(port);
+}
+
+// The host is looked for after the scheme: a host such as "h" or "t" would otherwise be found
+// inside "http://" itself and the path would start at its slashes.
+Text url_path(const Text& url) {
+    int after_scheme = has_http_prefix(url) ? 8 : 1;
+    int host_at = find_text(url, url_host(url), after_scheme, true);
+    int slash = find_text(url, "/", host_at == -1 ? after_scheme : host_at);
+    return slash == -1 ? Text("/") : mid_text(url, slash, length_of_text(url));
+}
+
+Text url_encode(const Text& text) {
+    Text out;
+    out.reserve(text.size() * 3);
+    for (size_t i = 0; i < text.size();) {
+        unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            if (is_escaped(byte)) {
+                append_escape(out, byte);
+            } else {
+                out += static_cast<char>(byte);
+            }
+            i += 1;
+        } else if (i + 1 < text.size()) {
+            out += pair_escapes().of(byte, static_cast<unsigned char>(text[i + 1]));
+            i += 2;
+        } else {
+            out += PairEscapes::escape_utf8_of(text.substr(i, 1));
+            i += 2;
+        }
+    }
+    return out;
+}
+
+Text url_decode(const Text& text) {
+    Bytes collected;
+    collected.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] != '%') {
+            collected.push_back(static_cast<unsigned char>(text[i]));
+            i += 1;
+            continue;
+        }
+        int value = hex_digit_value(text, i + 1) * 16 + hex_digit_value(text, i + 2);
+        if (value != 0) collected.push_back(static_cast<unsigned char>(value & 0xFF));
+        i += 3;
+    }
+    return utf8_to_ansi(collected);
+}
+
+}  // namespace net
