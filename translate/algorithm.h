@@ -1,0 +1,38 @@
+// The translation of a whole source text, as a pure function of the text and a function that
+// translates one piece; and the request URL of one piece.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "runtime/text.h"
+
+namespace translate {
+
+using runtime::Text;
+
+// Translates a piece; with_dictionary asks for the dictionary lines as well.
+using PieceTranslator = std::function<Text(const Text& piece, bool with_dictionary)>;
+
+// Every ASCII comma becomes the full-width "，".
+Text comma_pass(const Text& text);
+// An ASCII period stays only between two bytes 1 to 127; elsewhere it becomes "。".
+Text period_pass(const Text& text);
+// After the punctuation passes: one line is translated whole with dictionary; several lines clause
+// by clause without. Nothing when the text has no line (empty, or only line breaks).
+std::optional<Text> translate_lines(const Text& text, const PieceTranslator& translate_piece);
+// Both passes, then translate_lines.
+std::optional<Text> translate_text(const Text& source, const PieceTranslator& translate_piece);
+
+Text translation_url(const Text& host, const Text& piece, const Text& source_code, const Text& target_code);
+
+// The automatic recognition: the language pair picked from the first byte of the source text.
+struct LanguagePair {
+    int source;
+    int target;
+};
+LanguagePair recognise_languages(const Text& source, LanguagePair current);
+constexpr int kChineseSimplifiedIndex = 0;
+constexpr int kEnglishIndex = 2;
+
+}  // namespace translate
