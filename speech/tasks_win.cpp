@@ -22,10 +22,15 @@ struct ThreadStart {
 DWORD WINAPI thread_entry(LPVOID raw) {
     ThreadStart start = *static_cast<ThreadStart*>(raw);
     delete static_cast<ThreadStart*>(raw);
-    if (start.plain) {
-        start.plain();
-    } else {
-        start.routine(start.parameter.value_or(0));
+    // Nothing may escape a thread: a routine that fails simply ends (its busy flag is lowered by
+    // its own BusyScope on the way out).
+    try {
+        if (start.plain) {
+            start.plain();
+        } else {
+            start.routine(start.parameter.value_or(0));
+        }
+    } catch (...) {
     }
     return 0;
 }

@@ -1,0 +1,180 @@
+#include "shell/main_window.h"
+
+#include <windows.h>
+
+#include "shell/controls.h"
+#include "shell/window_description.h"
+#include "speech/media_player.h"
+
+namespace shell {
+
+namespace {
+
+const char kWindowClass[] = "TarvikMainWindow";
+const char kOriginalProc[] = "TarvikOriginalProc";
+const int kFirstControlId = 1000;
+const int kOpenListHeight = 160;
+
+struct KindStyle {
+    const char* window_class;
+    DWORD style;
+    DWORD extended_style;
+};
+
+KindStyle style_of(Kind kind) {
+    const DWORD child = WS_CHILD | WS_VISIBLE;
+    switch (kind) {
+        case Kind::label: return {"STATIC", child | SS_LEFTNOWORDWRAP, WS_EX_TRANSPARENT};
+        case Kind::edit: return {"EDIT", child | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case Kind::multiline_edit:
+            return {"EDIT", child | WS_TABSTOP | WS_VSCROLL | ES_LEFT | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
+                    WS_EX_CLIENTEDGE};
+        case Kind::drop_down_list: return {"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+        case Kind::button: return {"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON, 0};
+        case Kind::check_box: return {"BUTTON", child | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+        case Kind::media_player: return {"STATIC", WS_CHILD, 0};  // a unit without a visible window
+    }
+    return {"STATIC", child, 0};
+}
+
+int modifier_state() {
+    int state = 0;
+    if (GetKeyState(VK_CONTROL) < 0) state += kCtrl;
+    if (GetKeyState(VK_SHIFT) < 0) state += kShift;
+    if (GetKeyState(VK_MENU) < 0) state += kAlt;
+    return state;
+}
+
+// Controls with a key-pressed handler see their keys here first, ordinary and system keys alike.
+LRESULT CALLBACK key_control_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    auto original = reinterpret_cast<WNDPROC>(GetPropA(window, kOriginalProc));
+    int id = GetDlgCtrlID(window) - kFirstControlId;
+    const ControlDescription& description = control_descriptions()[id];
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
+        description.key_pressed(static_cast<int>(w), modifier_state());
+    } else if (message == WM_GETDLGCODE) {
+        // Enter and Alt combinations belong to the control, not to dialog navigation.
+        return CallWindowProcA(original, window, message, w, l) | DLGC_WANTALLKEYS;
+    } else if (message == WM_NCDESTROY) {
+        RemovePropA(window, kOriginalProc);
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    }
+    return CallWindowProcA(original, window, message, w, l);
+}
+
+void fill_list(HWND list, Control control) {
+    for (const runtime::Text& item : initial_items(control)) {
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+    SendMessageA(list, CB_SETCURSEL, initial_selection(control), 0);
+}
+
+void create_controls(HWND parent) {
+    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+    for (const ControlDescription& description : control_descriptions()) {
+        KindStyle kind = style_of(description.kind);
+        bool list = description.kind == Kind::drop_down_list;
+        int id = kFirstControlId + static_cast<int>(description.control);
+        HWND window = CreateWindowExA(kind.extended_style, kind.window_class, description.caption, kind.style,
+                                      description.left, description.top, description.width,
+                                      description.height + (list ? kOpenListHeight : 0), parent,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        bind_control(description.control, window);
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        switch (description.kind) {
+            case Kind::multiline_edit:
+            case Kind::edit: SendMessageA(window, EM_SETLIMITTEXT, 0, 0); break;
+            case Kind::drop_down_list:
+                // The closed list keeps the height of its description; the rest is the open list.
+                SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), description.height - 6);
+                fill_list(window, description.control);
+                break;
+            case Kind::check_box: SendMessageA(window, BM_SETCHECK, BST_CHECKED, 0); break;
+            default: break;
+        }
+        if (description.key_pressed) {
+            SetPropA(window, kOriginalProc, reinterpret_cast<HANDLE>(GetWindowLongPtrA(window, GWLP_WNDPROC)));
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(key_control_proc));
+        }
+    }
+    speech::create_media_player();
+}
+
+const ControlDescription* description_of_id(WPARAM w) {
+    int index = static_cast<int>(LOWORD(w)) - kFirstControlId;
+    if (index < 0 || index >= kControlCount) return nullptr;
+    return &control_descriptions()[index];
+}
+
+LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+        case WM_CREATE:
+            create_controls(window);
+            startup_handler();
+            return 0;
+        case WM_COMMAND: {
+            const ControlDescription* control = description_of_id(w);
+            if (control && HIWORD(w) == BN_CLICKED && control->clicked) control->clicked();
+            if (control && HIWORD(w) == CBN_SELCHANGE && control->item_selected) control->item_selected();
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC: {
+            const ControlDescription* control = description_of_id(GetDlgCtrlID(reinterpret_cast<HWND>(l)));
+            if (control && control->kind == Kind::label) {
+                // Transparent labels draw only their text; the window shows through around it.
+                SetBkMode(reinterpret_cast<HDC>(w), TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+            }
+            break;
+        }
+        case WM_DESTROY:
+            shutdown_handler();
+            speech::destroy_media_player();
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcA(window, message, w, l);
+}
+
+}  // namespace
+
+void* create_main_window(int show_command) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = window_proc;
+    window_class.hInstance = instance;
+    window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    window_class.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = kWindowClass;
+    RegisterClassExA(&window_class);
+
+    const WindowDescription& description = main_window_description();
+    int left = (GetSystemMetrics(SM_CXSCREEN) - description.width) / 2;
+    int top = (GetSystemMetrics(SM_CYSCREEN) - description.height) / 2;
+    HWND window = CreateWindowExA(0, kWindowClass, description.caption,
+                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, left, top,
+                                  description.width, description.height, nullptr, nullptr, instance, nullptr);
+    if (window) {
+        ShowWindow(window, show_command);
+        UpdateWindow(window);
+    }
+    return window;
+}
+
+void dispatch_message(void* main_window, const void* raw) {
+    MSG message = *static_cast<const MSG*>(raw);
+    if (main_window && IsDialogMessageA(static_cast<HWND>(main_window), &message)) return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+int run_event_loop(void* main_window) {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) dispatch_message(main_window, &message);
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace shell

@@ -1,0 +1,142 @@
+#include <windows.h>
+#include <mmsystem.h>
+#include <objbase.h>
+#include <rpc.h>
+
+#include <mutex>
+
+#include "speech/media_player.h"
+#include "speech/speech_text.h"
+#include <algorithm>
+#include <climits>
+
+namespace speech {
+
+using runtime::Text;
+
+namespace {
+
+// Only one speech run uses the player at a time; the lock guards the player's fields against the
+// window thread closing the device when the control goes.
+std::recursive_mutex player_mutex;
+Text alias;
+Text file_path;
+Text file_type;
+bool video = false;
+HWND display = nullptr;
+std::function<void(const Text&, bool)> observer;
+
+Text new_alias() {
+    GUID guid;
+    if (FAILED(CoCreateGuid(&guid))) return Text();
+    RPC_CSTR text = nullptr;
+    if (UuidToStringA(&guid, &text) != RPC_S_OK || !text) return Text();
+    Text made;
+    for (const unsigned char* c = text; *c; ++c) {
+        if (*c != '-') made += static_cast<char>(*c);
+    }
+    RpcStringFreeA(&text);
+    return made;
+}
+
+// Puts the alias in place of %s and the number in place of %d.
+Text command_text(const char* format, long long number = 0) {
+    Text text;
+    for (const char* c = format; *c; ++c) {
+        if (c[0] == '%' && c[1] == 's') {
+            text += alias, ++c;
+        } else if (c[0] == '%' && c[1] == 'd') {
+            text += std::to_string(number), ++c;
+        } else {
+            text += *c;
+        }
+    }
+    return text;
+}
+
+bool send(const char* format, long long number = 0, char* reply = nullptr, UINT reply_size = 0) {
+    Text command = command_text(format, number);
+    bool succeeded = mciSendStringA(command.c_str(), reply, reply_size, nullptr) == 0;
+    if (observer) observer(command, succeeded);
+    return succeeded;
+}
+
+bool send_open(const Text& device_type) {
+    MCI_OPEN_PARMSA open{};
+    open.lpstrDeviceType = device_type.c_str();
+    open.lpstrElementName = file_path.c_str();
+    open.lpstrAlias = alias.c_str();
+    bool succeeded = mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_OPEN_ALIAS,
+                                     reinterpret_cast<DWORD_PTR>(&open)) == 0;
+    if (observer) observer("MCI_OPEN type " + device_type + " element " + file_path + " alias " + alias, succeeded);
+    return succeeded;
+}
+
+}  // namespace
+
+void create_media_player() {
+    std::lock_guard<std::recursive_mutex> lock(player_mutex);
+    alias = new_alias();
+}
+
+void destroy_media_player() {
+    std::lock_guard<std::recursive_mutex> lock(player_mutex);
+    send("close %s");
+}
+
+Text media_alias() {
+    std::lock_guard<std::recursive_mutex> lock(player_mutex);
+    return alias;
+}
+
+bool open_media(const Text& path) {
+    std::lock_guard<std::recursive_mutex> lock(player_mutex);
+    send("close %s");
+    file_path = path;
+    file_type = media_file_type(path);
+    bool opened = send_open(media_device_type(file_type));
+    video = is_video_type(file_type);
+    if (video && display) send("window %s handle %d", reinterpret_cast<long long>(display));
+    return opened;
+}
+
+int media_length() {
+    std::lock_guard<std::recursive_mutex> lock(player_mutex);
+    send("set %s time format milliseconds");
+    char reply[50] = {};
+    if (!send("status %s length", 0, reply, sizeof reply)) return 0;
+    long long length = 0;
+    for (const char* c = reply; *c >= '0' && *c <= '9' && length < INT_MAX; ++c) length = length * 10 + (*c - '0');
+    return static_cast<int>(std::min<long long>(length, INT_MAX));
+}
+
+bool play_media(int position, void* display_window) {
+    std::lock_guard<std::recursive_mutex> lock(player_mutex);
+    bool window_set = true;
+    HWND window = static_cast<HWND>(display_window);
+    if (window && IsWindow(window)) {
+        display = window;
+        window_set = send("window %s handle %d", reinterpret_cast<long long>(window));
+    }
+    bool playing = position == -1 ? send("play %s") : send("play %s from %d", position);
+    return window_set && playing;
+}
+
+bool stop_media() {
+    std::lock_guard<std::recursive_mutex> lock(player_mutex);
+    if (!send("stop %s")) return false;
+    send("seek %s to start");
+    return true;
+}
+
+bool close_media() {
+    std::lock_guard<std::recursive_mutex> lock(player_mutex);
+    return send("close %s");
+}
+
+void observe_media_commands(std::function<void(const Text& command, bool succeeded)> new_observer) {
+    std::lock_guard<std::recursive_mutex> lock(player_mutex);
+    observer = std::move(new_observer);
+}
+
+}  // namespace speech

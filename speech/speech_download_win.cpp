@@ -1,0 +1,111 @@
+#include <windows.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <mutex>
+
+#include "speech/speech_download.h"
+
+namespace speech {
+
+using runtime::Bytes;
+using runtime::Text;
+
+namespace {
+
+const char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+const DWORD kLargestReadBuffer = 102400;
+const DWORD kReadBufferWithoutLength = 10240;
+
+// One internet handle for the whole process, opened at the first download.
+HINTERNET internet_handle() {
+    static std::once_flag opened;
+    static HINTERNET internet = nullptr;
+    std::call_once(opened, [] { internet = InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0); });
+    return internet;
+}
+
+struct HandleCloser {
+    HINTERNET handle = nullptr;
+    ~HandleCloser() {
+        if (handle) InternetCloseHandle(handle);
+    }
+};
+
+struct UrlParts {
+    INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
+    Text host, user, password, path;
+    INTERNET_PORT port = 0;
+};
+
+bool split_url(const Text& url, UrlParts& parts) {
+    Text cut = url.substr(0, url.find('#'));
+    DWORD size = static_cast<DWORD>(cut.size() * 3 + 64);
+    std::string canonical(size, '\0');
+    if (!InternetCanonicalizeUrlA(cut.c_str(), &canonical[0], &size, ICU_NO_ENCODE)) return false;
+    canonical.resize(size);
+    std::string host(canonical.size() + 1, '\0'), user = host, password = host, path = host, extra = host;
+    URL_COMPONENTSA components{};
+    components.dwStructSize = sizeof components;
+    components.lpszHostName = &host[0];
+    components.dwHostNameLength = static_cast<DWORD>(host.size());
+    components.lpszUserName = &user[0];
+    components.dwUserNameLength = static_cast<DWORD>(user.size());
+    components.lpszPassword = &password[0];
+    components.dwPasswordLength = static_cast<DWORD>(password.size());
+    components.lpszUrlPath = &path[0];
+    components.dwUrlPathLength = static_cast<DWORD>(path.size());
+    components.lpszExtraInfo = &extra[0];
+    components.dwExtraInfoLength = static_cast<DWORD>(extra.size());
+    if (!InternetCrackUrlA(canonical.c_str(), static_cast<DWORD>(canonical.size()), 0, &components)) return false;
+    parts.scheme = components.nScheme;
+    parts.port = components.nPort;
+    parts.host = host.c_str();
+    parts.user = user.c_str();
+    parts.password = password.c_str();
+    parts.path = Text(path.c_str()) + extra.c_str();
+    return !parts.host.empty();
+}
+
+DWORD read_buffer_size(HINTERNET request) {
+    char length_text[32] = {};
+    DWORD size = sizeof length_text;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, length_text, &size, nullptr)) return kReadBufferWithoutLength;
+    double length = atof(length_text);
+    if (length <= 0) return kReadBufferWithoutLength;
+    return static_cast<DWORD>(std::min<double>(length + 1, kLargestReadBuffer));
+}
+
+}  // namespace
+
+Bytes speech_download(const Text& url) {
+    HINTERNET internet = internet_handle();
+    UrlParts parts;
+    if (!internet || !split_url(url, parts)) return Bytes();
+    HandleCloser connection{InternetConnectA(internet, parts.host.c_str(), parts.port, parts.user.c_str(),
+                                             parts.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0)};
+    if (!connection.handle) return Bytes();
+    // Whatever proxy the system is configured with applies to the speech download.
+    INTERNET_PROXY_INFO preconfigured{INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr};
+    InternetSetOptionA(internet, INTERNET_OPTION_PROXY, &preconfigured, sizeof preconfigured);
+    InternetSetOptionA(connection.handle, INTERNET_OPTION_PROXY_USERNAME, const_cast<char*>(""), 1);
+    InternetSetOptionA(connection.handle, INTERNET_OPTION_PROXY_PASSWORD, const_cast<char*>(""), 1);
+
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+    if (parts.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+    HandleCloser request{
+        HttpOpenRequestA(connection.handle, "GET", parts.path.c_str(), "HTTP/1.0", nullptr, nullptr, flags, 0)};
+    if (!request.handle) return Bytes();
+    static const char kHeaders[] = "Accept: */*\r\n\r\n";
+    if (!HttpSendRequestA(request.handle, kHeaders, sizeof kHeaders - 1, nullptr, 0)) return Bytes();
+
+    std::vector<unsigned char> buffer(read_buffer_size(request.handle));
+    Bytes body;
+    DWORD count = 0;
+    while (InternetReadFile(request.handle, buffer.data(), static_cast<DWORD>(buffer.size()), &count) && count > 0) {
+        body.insert(body.end(), buffer.begin(), buffer.begin() + count);
+    }
+    return body;
+}
+
+}  // namespace speech
