@@ -29,7 +29,7 @@ KindStyle style_of(Kind kind) {
         case Kind::multiline_edit:
             return {"EDIT", child | WS_TABSTOP | WS_VSCROLL | ES_LEFT | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
                     WS_EX_CLIENTEDGE};
-        case Kind::drop_down_list: return {"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+        case Kind::drop_down_list: return {"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_NOINTEGRALHEIGHT, 0};
         case Kind::button: return {"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON, 0};
         case Kind::check_box: return {"BUTTON", child | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
         case Kind::media_player: return {"STATIC", WS_CHILD, 0};  // a unit without a visible window
@@ -62,6 +62,17 @@ LRESULT CALLBACK key_control_proc(HWND window, UINT message, WPARAM w, LPARAM l)
     return CallWindowProcA(original, window, message, w, l);
 }
 
+// The open list must be at least kOpenListHeight tall below the field, whatever the system makes
+// of the height the combo box was created with.
+void ensure_open_list_height(HWND list, const ControlDescription& description) {
+    RECT open;
+    SendMessageA(list, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&open));
+    int missing = kOpenListHeight - (open.bottom - open.top - description.height);
+    if (missing <= 0) return;
+    SetWindowPos(list, nullptr, 0, 0, description.width, description.height + kOpenListHeight + missing,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void fill_list(HWND list, Control control) {
     for (const runtime::Text& item : initial_items(control)) {
         SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
@@ -87,6 +98,7 @@ void create_controls(HWND parent) {
             case Kind::edit: SendMessageA(window, EM_SETLIMITTEXT, 0, 0); break;
             case Kind::drop_down_list:
                 // The closed list keeps the height of its description; the rest is the open list.
+                ensure_open_list_height(window, description);
                 SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), description.height - 6);
                 fill_list(window, description.control);
                 break;

@@ -1,0 +1,65 @@
+// The main window, created once for all tests of the process, and ways to drive it.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "shell/controls.h"
+#include "shell/main_window.h"
+#include "speech/tasks.h"
+#include "tests/standin.h"
+#include "tests/win_test_support.h"
+#include "translate/worker.h"
+
+namespace shell_test {
+
+using shell::Control;
+
+inline HWND main_window() {
+    static HWND window = static_cast<HWND>(shell::create_main_window(SW_SHOW));
+    return window;
+}
+
+inline HWND window_of(Control control) {
+    main_window();
+    return static_cast<HWND>(shell::native_window(control));
+}
+
+inline void click(Control button) { SendMessageA(window_of(button), BM_CLICK, 0, 0); }
+
+// Holds or releases keys in this thread's keyboard state, as the handlers read it.
+inline void hold_keys(std::initializer_list<int> keys) {
+    BYTE state[256] = {};
+    for (int key : keys) state[key] = 0x80;
+    SetKeyboardState(state);
+}
+
+// Presses a key in a control the way Windows delivers it: a system key when Alt is held.
+inline void press_key(Control control, int key, bool alt) {
+    MSG message{window_of(control), static_cast<UINT>(alt ? WM_SYSKEYDOWN : WM_KEYDOWN), static_cast<WPARAM>(key),
+                alt ? (1 << 29) | 1 : 1};
+    shell::dispatch_message(main_window(), &message);
+}
+
+inline bool all_idle() {
+    return tasks::translationBusy == 0 && tasks::resultSpeechBusy == 0 && tasks::sourceSpeechBusy == 0;
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(main_window(), nullptr);
+        ASSERT_TRUE(test_support::wait_until(all_idle, 30000)) << "work of an earlier test still runs";
+        standin::reset();
+        translate::translateHost.set(standin::host());
+        hold_keys({});
+        shell::set_content(Control::要翻译的, "");
+        shell::set_content(Control::已翻译结果, "");
+        shell::set_selection(Control::源语言组合框, 2);
+        shell::set_selection(Control::目标语言组合框, 0);
+        shell::set_ticked(Control::选择框1, true);
+    }
+    void TearDown() override { hold_keys({}); }
+};
+
+}  // namespace shell_test

@@ -1,0 +1,174 @@
+#include <atomic>
+#include <thread>
+
+#include "shell/startup.h"
+#include "shell/window_description.h"
+#include "speech/media_player.h"
+#include "tests/shell/shell_fixture.h"
+
+using namespace shell_test;
+using shell::Kind;
+
+namespace {
+
+RECT rect_in_parent(HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::string caption_of(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+}  // namespace
+
+class Window : public WindowTest {};
+
+TEST_F(Window, CaptionSizeFrameAndCentring) {
+    HWND window = main_window();
+    EXPECT_EQ(caption_of(window), "Tarvik在线翻译zaz-Oskel科技");
+    RECT rect;
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.right - rect.left, 756);
+    EXPECT_EQ(rect.bottom - rect.top, 445);
+    EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - 756) / 2);
+    EXPECT_EQ(rect.top, (GetSystemMetrics(SM_CYSCREEN) - 445) / 2);
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_TRUE(IsWindowVisible(window));
+}
+
+TEST_F(Window, EveryControlAtItsPlaceWithItsCaptionAndTabStop) {
+    ASSERT_EQ(shell::control_descriptions().size(), static_cast<size_t>(shell::kControlCount));
+    for (const shell::ControlDescription& description : shell::control_descriptions()) {
+        HWND control = window_of(description.control);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(&shell::description_of(description.control), &description);
+        RECT rect = rect_in_parent(control);
+        SCOPED_TRACE(description.caption);
+        EXPECT_EQ(rect.left, description.left);
+        EXPECT_EQ(rect.top, description.top);
+        EXPECT_EQ(rect.right - rect.left, description.width);
+        EXPECT_EQ(rect.bottom - rect.top, description.height);
+        LONG style = GetWindowLongA(control, GWL_STYLE);
+        bool tab_stop = description.kind != Kind::label && description.kind != Kind::media_player;
+        EXPECT_EQ((style & WS_TABSTOP) != 0, tab_stop);
+        EXPECT_EQ(IsWindowVisible(control) != 0, description.kind != Kind::media_player);
+        if (description.kind == Kind::label || description.kind == Kind::button || description.kind == Kind::check_box) {
+            EXPECT_EQ(caption_of(control), description.caption);
+        }
+        if (description.kind == Kind::label) EXPECT_TRUE(GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_TRANSPARENT);
+        if (description.kind == Kind::multiline_edit) {
+            EXPECT_TRUE(style & ES_MULTILINE);
+            EXPECT_TRUE(style & WS_VSCROLL);
+            EXPECT_FALSE(style & ES_AUTOHSCROLL);  // lines wrap
+            EXPECT_GE(static_cast<unsigned>(SendMessageA(control, EM_GETLIMITTEXT, 0, 0)), 0x7FFFFFFEu);
+        }
+        if (description.kind == Kind::drop_down_list) {
+            RECT open;
+            SendMessageA(control, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&open));
+            EXPECT_GE(open.bottom - open.top - description.height, 160);
+        }
+    }
+    EXPECT_EQ(caption_of(window_of(Control::翻译按钮)), "   翻译     ( Alt+S )");
+}
+
+TEST_F(Window, InitialListsAndTick) {
+    EXPECT_EQ(SendMessageA(window_of(Control::源语言组合框), CB_GETCOUNT, 0, 0), 37);
+    EXPECT_EQ(SendMessageA(window_of(Control::目标语言组合框), CB_GETCOUNT, 0, 0), 37);
+    EXPECT_EQ(SendMessageA(window_of(Control::源语言组合框1), CB_GETCOUNT, 0, 0), 38);
+    EXPECT_EQ(shell::selection(Control::源语言组合框1), 37);
+    EXPECT_EQ(shell::content(Control::源语言组合框1), "自动检测");
+    EXPECT_EQ(shell::content(Control::源语言组合框), "英语");
+    EXPECT_EQ(shell::content(Control::目标语言组合框), "中文(简体)");
+    EXPECT_TRUE(shell::ticked(Control::选择框1));
+    shell::set_selection(Control::目标语言组合框, 1);
+    EXPECT_EQ(shell::content(Control::目标语言组合框), "中文(繁体)");
+    EXPECT_EQ(shell::content(Control::要翻译的), "");
+    EXPECT_FALSE(speech::media_alias().empty());
+    EXPECT_EQ(speech::media_alias().size(), 32u);
+}
+
+TEST_F(Window, StartUpFocusedTheSourceBoxAndRemovedTheSkinFile) {
+    // The window was made before any test ran; the focus is where start-up put it unless a test moved it.
+    HWND focused = GetFocus();
+    if (focused) EXPECT_EQ(focused, window_of(Control::要翻译的));
+    EXPECT_EQ(shell::skinFilePath, runtime::program_directory() + "/tawny.skn");
+    EXPECT_FALSE(runtime::file_exists(runtime::program_directory() + "\\tawny.skn"));
+    EXPECT_EQ(tasks::trimmerFlag.load(), 1);
+}
+
+TEST_F(Window, SelectionWritesClamp) {
+    shell::set_selection(Control::源语言组合框, 99);
+    EXPECT_EQ(shell::selection(Control::源语言组合框), 36);
+    shell::set_selection(Control::源语言组合框, -1);
+    EXPECT_EQ(shell::selection(Control::源语言组合框), -1);
+    EXPECT_EQ(shell::content(Control::源语言组合框), "");
+    shell::set_selection(Control::源语言组合框, 3);
+    shell::set_selection(Control::源语言组合框, -7);
+    EXPECT_EQ(shell::selection(Control::源语言组合框), -1);
+}
+
+TEST_F(Window, PropertiesReadAndWrittenFromAnotherThread) {
+    std::atomic<bool> done{false};
+    std::string read_back, list_item;
+    bool tick = true;
+    std::thread worker([&] {
+        shell::set_content(Control::已翻译结果, "第一行\r\nsecond");
+        read_back = shell::content(Control::已翻译结果);  // the write has landed when it returns
+        shell::set_selection(Control::目标语言组合框, 19);
+        list_item = shell::content(Control::目标语言组合框);
+        shell::set_ticked(Control::选择框1, false);
+        tick = shell::ticked(Control::选择框1);
+        done = true;
+    });
+    bool finished = test_support::wait_until([&] { return done.load(); });
+    worker.join();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(read_back, "第一行\r\nsecond");
+    EXPECT_EQ(list_item, "法语");
+    EXPECT_FALSE(tick);
+}
+
+TEST_F(Window, PickingALanguageUnticksProgramWritesDoNot) {
+    shell::set_selection(Control::源语言组合框, 5);
+    shell::set_selection(Control::目标语言组合框, 6);
+    test_support::wait_until([] { return false; }, 50);
+    EXPECT_TRUE(shell::ticked(Control::选择框1));
+
+    // The user picks the next item with the keyboard: the list reports the change itself.
+    SendMessageA(window_of(Control::源语言组合框), WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(shell::selection(Control::源语言组合框), 6);
+    EXPECT_FALSE(shell::ticked(Control::选择框1));
+
+    shell::set_ticked(Control::选择框1, true);
+    SendMessageA(window_of(Control::目标语言组合框), WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_FALSE(shell::ticked(Control::选择框1));
+
+    shell::set_ticked(Control::选择框1, true);
+    SendMessageA(window_of(Control::源语言组合框1), WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(shell::selection(Control::源语言组合框1), 36);
+    EXPECT_TRUE(shell::ticked(Control::选择框1));  // the web-page list has no handler
+}
+
+TEST_F(Window, SwapExchangesTheLanguagesAndUnticks) {
+    click(Control::互换按钮);
+    EXPECT_EQ(shell::content(Control::源语言组合框), "中文(简体)");
+    EXPECT_EQ(shell::content(Control::目标语言组合框), "英语");
+    EXPECT_FALSE(shell::ticked(Control::选择框1));
+
+    shell::set_selection(Control::源语言组合框, 4);
+    shell::set_selection(Control::目标语言组合框, 4);
+    shell::set_ticked(Control::选择框1, true);
+    click(Control::互换按钮);
+    EXPECT_EQ(shell::selection(Control::源语言组合框), 4);
+    EXPECT_EQ(shell::selection(Control::目标语言组合框), 4);
+    EXPECT_FALSE(shell::ticked(Control::选择框1));
+}
