@@ -127,10 +127,11 @@ int find_text(const Text& text, const Text& search, std::optional<int> start, bo
     int from = std::max(start.value_or(1), 1);
     if (from > length_of_text(text)) return -1;
     if (search.empty()) return 1;
+    const char first = search[0];
     size_t i = from - 1;
     while (text.size() - i >= search.size()) {
         bool found = ignore_case ? matches_ignoring_case(text, i, search)
-                                 : std::memcmp(text.data() + i, search.data(), search.size()) == 0;
+                                 : text[i] == first && std::memcmp(text.data() + i, search.data(), search.size()) == 0;
         if (found) return static_cast<int>(i) + 1;
         if (is_lead_byte(byte_at(text, i)) && i + 1 >= text.size()) return -1;
         i = next_char(text, i);
@@ -147,7 +148,8 @@ Texts split_text(const Text& text, const std::optional<Text>& delimiter, std::op
     size_t piece_start = 0;
     size_t i = 0;
     while (i < text.size()) {
-        if (text.size() - i >= delim.size() && std::memcmp(text.data() + i, delim.data(), delim.size()) == 0) {
+        if (text[i] == delim[0] && text.size() - i >= delim.size() &&
+            std::memcmp(text.data() + i, delim.data(), delim.size()) == 0) {
             pieces.push_back(text.substr(piece_start, i - piece_start));
             if (static_cast<int>(pieces.size()) == limit) return pieces;
             i += delim.size();

@@ -61,6 +61,7 @@ std::optional<Text> translate_lines(const Text& text, const PieceTranslator& tra
     if (lines.size() == 1) return translate_piece(lines[0], true);
 
     Text result;
+    result.reserve(text.size() + text.size() / 2);
     for (const Text& line : lines) {
         if (!line.empty()) {
             for (const Text& untrimmed : split_text(line, Text(kFullWidthPeriod))) {
