@@ -136,3 +136,25 @@ TEST(Languages, LookupGoesByNameNotIndex) {
     for (const Text& name : names) EXPECT_NE(code_for_name(name), nullptr) << name;
     EXPECT_EQ(language_table().size(), 38u);
 }
+
+TEST(TranslateText, TenMebibytesInOneLineAndInManyLines) {
+    size_t calls = 0;
+    PieceTranslator echo = [&](const Text& piece, bool) {
+        ++calls;
+        return piece;
+    };
+    Text single(10 << 20, 'a');
+    single.back() = '\xD6';  // and a lone lead byte at the very end
+    auto whole = translate_text(single, echo);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->size(), single.size());
+    EXPECT_EQ(calls, 1u);
+
+    calls = 0;
+    Text lines;
+    size_t line_count = 0;
+    for (; lines.size() < (10u << 20); ++line_count) lines += "你好，世界。a,b.\r\n";
+    auto clauses = translate_text(lines, echo);
+    ASSERT_TRUE(clauses);
+    EXPECT_EQ(calls, line_count * 4);  // 你好, 世界, a and "b." (the period before CR stays)
+}

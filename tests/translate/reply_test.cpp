@@ -72,7 +72,7 @@ TEST(ReplyCutting, NoEscapeIsInterpreted) {
 TEST(ReplyCutting, ManySentencesJoinWithoutSeparator) {
     Text reply = "[[";
     Text expected;
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < 100000; ++i) {
         reply += Text(i ? "," : "") + "[\"s" + std::to_string(i) + " \",\"x\",\"\",\"\"]";
         expected += "s" + std::to_string(i) + " ";
     }
