@@ -139,26 +139,23 @@ int find_text(const Text& text, const Text& search, std::optional<int> start, bo
     return -1;
 }
 
-Texts split_text(const Text& text, const std::optional<Text>& delimiter, std::optional<int> maximum) {
-    const Text& delim = delimiter ? *delimiter : Text(",");
+std::vector<Span> split_spans(const Text& text, const Text& delim, std::optional<int> maximum, size_t begin, size_t end) {
     int limit = maximum ? std::max(*maximum, 0) : -1;  // -1: unlimited
+    std::vector<Span> pieces;
+    if (limit == 0) return pieces;
+    // on_piece answers whether the scan goes on: it stops when the maximum is reached.
+    for_each_piece(text, delim, begin, end, [&](Span piece) {
+        pieces.push_back(piece);
+        return static_cast<int>(pieces.size()) != limit;
+    });
+    return pieces;
+}
+
+Texts split_text(const Text& text, const std::optional<Text>& delimiter, std::optional<int> maximum) {
     Texts pieces;
-    if (text.empty() || limit == 0) return pieces;
-    if (delim.empty()) return Texts{text};
-    size_t piece_start = 0;
-    size_t i = 0;
-    while (i < text.size()) {
-        if (text[i] == delim[0] && text.size() - i >= delim.size() &&
-            std::memcmp(text.data() + i, delim.data(), delim.size()) == 0) {
-            pieces.push_back(text.substr(piece_start, i - piece_start));
-            if (static_cast<int>(pieces.size()) == limit) return pieces;
-            i += delim.size();
-            piece_start = i;
-        } else {
-            i = next_char(text, i);
-        }
+    for (Span span : split_spans(text, delimiter ? *delimiter : Text(","), maximum)) {
+        pieces.push_back(text.substr(span.begin, span.end - span.begin));
     }
-    if (piece_start < text.size()) pieces.push_back(text.substr(piece_start));
     return pieces;
 }
 
@@ -176,19 +173,22 @@ Text to_upper(const Text& text) { return map_case(text, 'a', 'z', 'A' - 'a'); }
 
 Text to_lower(const Text& text) { return map_case(text, 'A', 'Z', 'a' - 'A'); }
 
-Text trim_leading_spaces(const Text& text) {
-    size_t i = 0;
-    while (i < text.size()) {
+size_t skip_leading_spaces(const Text& text, size_t begin, size_t end) {
+    end = std::min(end, text.size());
+    size_t i = begin;
+    while (i < end) {
         if (text[i] == ' ') {
             i += 1;
-        } else if (i + 1 < text.size() && byte_at(text, i) == 0xA1 && byte_at(text, i + 1) == 0xA1) {
+        } else if (i + 1 < end && byte_at(text, i) == 0xA1 && byte_at(text, i + 1) == 0xA1) {
             i += 2;
         } else {
             break;
         }
     }
-    return text.substr(i);
+    return i;
 }
+
+Text trim_leading_spaces(const Text& text) { return text.substr(skip_leading_spaces(text, 0, text.size())); }
 
 int compare_texts(const Text& a, const Text& b, bool case_sensitive) {
     size_t i = 0;

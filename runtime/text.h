@@ -25,6 +25,19 @@ Text mid_text(const Text& text, int start, int n);
 int find_text(const Text& text, const Text& search, std::optional<int> start = std::nullopt, bool ignore_case = false);
 Texts split_text(const Text& text, const std::optional<Text>& delimiter = std::nullopt,
                  std::optional<int> maximum = std::nullopt);
+// The pieces split_text gives, as byte ranges of text[begin, end) instead of copies; end stands
+// for the terminator.
+struct Span {
+    size_t begin;
+    size_t end;
+};
+std::vector<Span> split_spans(const Text& text, const Text& delimiter, std::optional<int> maximum = std::nullopt,
+                              size_t begin = 0, size_t end = Text::npos);
+// The same pieces handed one by one to on_piece(Span), without collecting them.
+template <typename OnPiece>
+void for_each_piece(const Text& text, const Text& delimiter, size_t begin, size_t end, OnPiece on_piece);
+// Where trim_leading_spaces would start the text[begin, end).
+size_t skip_leading_spaces(const Text& text, size_t begin, size_t end);
 Text replace_span(const Text& text, int start, int n, const std::optional<Text>& replacement = std::nullopt);
 Text to_upper(const Text& text);
 Text to_lower(const Text& text);
@@ -52,5 +65,28 @@ using Value = std::variant<std::int64_t, double, bool, Text>;
 Value read_bytes_value(const Bytes& bytes, ValueType type, std::optional<int> position = std::nullopt);
 
 inline bool is_lead_byte(unsigned char byte) { return byte >= 0x80; }
+
+template <typename OnPiece>
+void for_each_piece(const Text& text, const Text& delimiter, size_t begin, size_t end, OnPiece on_piece) {
+    if (end > text.size()) end = text.size();
+    if (begin >= end) return;
+    if (delimiter.empty()) {
+        on_piece(Span{begin, end});
+        return;
+    }
+    size_t piece_start = begin;
+    size_t i = begin;
+    while (i < end) {
+        if (text[i] == delimiter[0] && end - i >= delimiter.size() &&
+            text.compare(i, delimiter.size(), delimiter) == 0) {
+            if (!on_piece(Span{piece_start, i})) return;
+            i += delimiter.size();
+            piece_start = i;
+        } else {
+            i = (is_lead_byte(static_cast<unsigned char>(text[i])) && i + 1 < end) ? i + 2 : i + 1;
+        }
+    }
+    if (piece_start < end) on_piece(Span{piece_start, end});
+}
 
 }  // namespace runtime

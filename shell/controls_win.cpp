@@ -15,20 +15,17 @@ std::atomic<HWND> windows[kControlCount];
 
 HWND window_of(Control control) { return windows[static_cast<int>(control)].load(); }
 
-bool is_combo(HWND window) {
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    return lstrcmpiA(name, "ComboBox") == 0;
-}
-
-// Text that may grow between asking for its length and fetching it is fetched again.
-template <typename LengthOf, typename Fetch>
-Text read_growing(LengthOf length_of, Fetch fetch) {
+// One round trip for the usual short text; a longer one is fetched whole by its length, again if
+// it grew in between. A drop-down list answers WM_GETTEXT with its selected item's text.
+Text window_text(HWND window) {
+    char small[256];
+    LRESULT copied = SendMessageA(window, WM_GETTEXT, sizeof small, reinterpret_cast<LPARAM>(small));
+    if (copied >= 0 && copied < static_cast<LRESULT>(sizeof small) - 1) return Text(small, copied);
     for (;;) {
-        LRESULT length = length_of();
+        LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
         if (length <= 0) return Text();
         std::vector<char> buffer(length + 2);
-        LRESULT copied = fetch(buffer.data(), static_cast<int>(buffer.size()));
+        copied = SendMessageA(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
         if (copied < 0) return Text();
         if (copied < static_cast<LRESULT>(buffer.size()) - 1) return Text(buffer.data(), copied);
     }
@@ -42,19 +39,7 @@ void* native_window(Control control) { return window_of(control); }
 
 Text content(Control control) {
     HWND window = window_of(control);
-    if (!window) return Text();
-    if (is_combo(window)) {
-        LRESULT index = SendMessageA(window, CB_GETCURSEL, 0, 0);
-        if (index < 0) return Text();
-        return read_growing([&] { return SendMessageA(window, CB_GETLBTEXTLEN, index, 0); },
-                            [&](char* buffer, int) {
-                                return SendMessageA(window, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
-                            });
-    }
-    return read_growing([&] { return SendMessageA(window, WM_GETTEXTLENGTH, 0, 0); },
-                        [&](char* buffer, int size) {
-                            return SendMessageA(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
-                        });
+    return window ? window_text(window) : Text();
 }
 
 void set_content(Control control, const Text& text) {
