@@ -213,8 +213,12 @@ TEST_F(Robustness, ClosingWhileWorkRunsEndsTheProgramAndRemovesTheSpeechFiles) {
         [] { return standin::count("/translate_a") == 1 && standin::count("/translate_tts") == 1; }));
     std::string source_file = speech::source_speech_file(), result_file = speech::result_speech_file();
     runtime::write_file(result_file, runtime::to_bytes("left from before"));
+    auto closed = std::chrono::steady_clock::now();
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+    RecordProperty("ms_from_close_to_exit", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                                 std::chrono::steady_clock::now() - closed)
+                                                                 .count()));
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(process.hProcess, &code);
     EXPECT_EQ(code, 0u);
