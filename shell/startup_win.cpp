@@ -34,7 +34,8 @@ void ensure_skin_engine() {
 void attach_skin(const Text& path) {
     using AttachEx = int(WINAPI*)(const char*, const char*);
     HMODULE engine = LoadLibraryA("jedata.dll");
-    auto attach = engine ? reinterpret_cast<AttachEx>(GetProcAddress(engine, "SkinH_AttachEx")) : nullptr;
+    FARPROC found = engine ? GetProcAddress(engine, "SkinH_AttachEx") : nullptr;
+    auto attach = reinterpret_cast<AttachEx>(reinterpret_cast<void*>(found));
     if (attach) attach(path.c_str(), "");
 }
 

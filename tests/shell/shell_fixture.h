@@ -36,8 +36,11 @@ inline void hold_keys(std::initializer_list<int> keys) {
 
 // Presses a key in a control the way Windows delivers it: a system key when Alt is held.
 inline void press_key(Control control, int key, bool alt) {
-    MSG message{window_of(control), static_cast<UINT>(alt ? WM_SYSKEYDOWN : WM_KEYDOWN), static_cast<WPARAM>(key),
-                alt ? (1 << 29) | 1 : 1};
+    MSG message{};
+    message.hwnd = window_of(control);
+    message.message = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    message.wParam = static_cast<WPARAM>(key);
+    message.lParam = alt ? (1 << 29) | 1 : 1;
     shell::dispatch_message(main_window(), &message);
 }
 

@@ -64,7 +64,9 @@ TEST_F(Window, EveryControlAtItsPlaceWithItsCaptionAndTabStop) {
         if (description.kind == Kind::label || description.kind == Kind::button || description.kind == Kind::check_box) {
             EXPECT_EQ(caption_of(control), description.caption);
         }
-        if (description.kind == Kind::label) EXPECT_TRUE(GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_TRANSPARENT);
+        if (description.kind == Kind::label) {
+            EXPECT_TRUE(GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_TRANSPARENT);
+        }
         if (description.kind == Kind::multiline_edit) {
             EXPECT_TRUE(style & ES_MULTILINE);
             EXPECT_TRUE(style & WS_VSCROLL);
@@ -99,7 +101,9 @@ TEST_F(Window, InitialListsAndTick) {
 TEST_F(Window, StartUpFocusedTheSourceBoxAndRemovedTheSkinFile) {
     // The window was made before any test ran; the focus is where start-up put it unless a test moved it.
     HWND focused = GetFocus();
-    if (focused) EXPECT_EQ(focused, window_of(Control::要翻译的));
+    if (focused) {
+        EXPECT_EQ(focused, window_of(Control::要翻译的));
+    }
     EXPECT_EQ(shell::skinFilePath, runtime::program_directory() + "/tawny.skn");
     EXPECT_FALSE(runtime::file_exists(runtime::program_directory() + "\\tawny.skn"));
     EXPECT_EQ(tasks::trimmerFlag.load(), 1);
