@@ -40,8 +40,6 @@ void translate_sentence(const Text& text, Span sentence, const PieceTranslator& 
     result += '.';
 }
 
-}  // namespace
-
 // Both passes walk the text a character at a time, as find_text would, so that a comma or period
 // is never taken for the second byte of a double-byte character.
 template <typename OnAscii>
@@ -60,6 +58,8 @@ Text walk_characters(const Text& text, OnAscii on_ascii) {
     }
     return result;
 }
+
+}  // namespace
 
 Text comma_pass(const Text& text) {
     return walk_characters(text, [&](Text& result, size_t i) {
