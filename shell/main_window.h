@@ -3,7 +3,7 @@
 
 namespace shell {
 
-// Registers the class, creates the window with its controls (running the start-up handler) and shows it.
+// Registers the class, creates the window with its controls, shows it and runs the start-up handler.
 void* create_main_window(int show_command);
 // Translates and dispatches one message the way the event loop does (tab keys move the focus).
 void dispatch_message(void* main_window, const void* message);

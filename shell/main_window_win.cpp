@@ -121,10 +121,7 @@ const ControlDescription* description_of_id(WPARAM w) {
 
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
-        case WM_CREATE:
-            create_controls(window);
-            startup_handler();
-            return 0;
+        case WM_CREATE: create_controls(window); return 0;
         case WM_COMMAND: {
             const ControlDescription* control = description_of_id(w);
             if (control && HIWORD(w) == BN_CLICKED && control->clicked) control->clicked();
@@ -170,7 +167,10 @@ void* create_main_window(int show_command) {
                                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, left, top,
                                   description.width, description.height, nullptr, nullptr, instance, nullptr);
     if (window) {
+        // The window is on screen before the skin engine loads. The start-up handler still runs
+        // before the event loop takes any input, and the engine repaints every window it skins.
         ShowWindow(window, show_command);
+        startup_handler();
         UpdateWindow(window);
     }
     return window;

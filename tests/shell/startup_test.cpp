@@ -54,8 +54,12 @@ public:
         if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
             return false;
         }
+        // Started means ready for the user: the window is shown and its thread answers messages, which
+        // it does first in the event loop, after the start-up handler.
+        DWORD_PTR answer = 0;
         return test_support::wait_until([&] { return (window_ = visible_window_of(process_.dwProcessId)) != nullptr; },
-                                        30000);
+                                        30000) &&
+               SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer) != 0;
     }
     DWORD close() {
         PostMessageA(window_, WM_CLOSE, 0, 0);
