@@ -5,6 +5,10 @@
 // goes on. Writes by the program fire no list-item-selected event.
 #pragma once
 
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
 #include "runtime/text.h"
 
 namespace shell {
@@ -36,6 +40,9 @@ constexpr int kControlCount = static_cast<int>(Control::翻译按钮) + 1;
 
 // Edit box: its whole text. Combo box: the text of the selected item (empty when none).
 Text content(Control control);
+// The contents of several controls read in one visit to the window's thread, in the order asked:
+// a worker that needs them together waits for one round trip instead of one per control.
+std::vector<Text> contents(std::initializer_list<Control> controls);
 void set_content(Control control, const Text& text);
 // Combo box: 0-based index of the selected item, -1 when none.
 int selection(Control control);
@@ -47,6 +54,9 @@ void focus(Control control);
 
 // The native window of a control, for the window that creates the controls and for tests.
 void bind_control(Control control, void* window);
+// The controls' parent window passes its messages here first; true when the message was a read
+// by contents() and has been answered.
+bool answer_control_request(unsigned message, std::intptr_t argument);
 void* native_window(Control control);
 
 }  // namespace shell

@@ -31,6 +31,18 @@ Text window_text(HWND window) {
     }
 }
 
+struct ContentsRequest {
+    std::initializer_list<Control> controls;
+    std::vector<Text> answers;
+};
+
+// Private to the controls' parent window, which hands it to answer_control_request.
+const UINT kContentsRequest = WM_APP + 0x51;
+
+void read_contents(ContentsRequest& request) {
+    for (Control control : request.controls) request.answers.push_back(content(control));
+}
+
 }  // namespace
 
 void bind_control(Control control, void* window) { windows[static_cast<int>(control)] = static_cast<HWND>(window); }
@@ -40,6 +52,28 @@ void* native_window(Control control) { return window_of(control); }
 Text content(Control control) {
     HWND window = window_of(control);
     return window ? window_text(window) : Text();
+}
+
+std::vector<Text> contents(std::initializer_list<Control> controls) {
+    ContentsRequest request{controls, {}};
+    HWND first = controls.size() ? window_of(*controls.begin()) : nullptr;
+    HWND parent = first ? GetParent(first) : nullptr;
+    if (parent && GetWindowThreadProcessId(parent, nullptr) != GetCurrentThreadId()) {
+        SendMessageA(parent, kContentsRequest, 0, reinterpret_cast<LPARAM>(&request));
+    }
+    // On the window's own thread, or when the window is gone, each control is read here (a gone
+    // control reads as empty).
+    if (request.answers.size() != controls.size()) {
+        request.answers.clear();
+        read_contents(request);
+    }
+    return request.answers;
+}
+
+bool answer_control_request(unsigned message, std::intptr_t argument) {
+    if (message != kContentsRequest) return false;
+    read_contents(*reinterpret_cast<ContentsRequest*>(argument));
+    return true;
 }
 
 void set_content(Control control, const Text& text) {

@@ -120,6 +120,7 @@ const ControlDescription* description_of_id(WPARAM w) {
 }
 
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (answer_control_request(message, l)) return 0;
     switch (message) {
         case WM_CREATE: create_controls(window); return 0;
         case WM_COMMAND: {

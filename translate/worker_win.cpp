@@ -21,9 +21,11 @@ SharedText translateHost{TARVIK_TRANSLATE_HOST};
 
 namespace {
 
-void lookup(Control list, SharedText& code, bool web_page) {
-    if (const char* found = code_for_name(shell::content(list), web_page)) code.set(found);
+void lookup_name(const Text& name, SharedText& code, bool web_page) {
+    if (const char* found = code_for_name(name, web_page)) code.set(found);
 }
+
+void lookup(Control list, SharedText& code, bool web_page) { lookup_name(shell::content(list), code, web_page); }
 
 }  // namespace
 
@@ -39,8 +41,10 @@ void automatic_recognition() {
 }
 
 Text translation_call(const Text& piece, bool with_dictionary) {
-    source_lookup();
-    target_lookup();
+    // Both lookups, with the two lists read in one visit to the window's thread.
+    std::vector<Text> names = shell::contents({Control::源语言组合框, Control::目标语言组合框});
+    lookup_name(names[0], sourceLanguageCode, false);
+    lookup_name(names[1], targetLanguageCode, false);
     Text source_code = sourceLanguageCode.get();
     Text url = translation_url(translateHost.get(), piece, source_code, targetLanguageCode.get());
     Text reply = net::url_decode(runtime::to_text(net::http_request(url)));

@@ -123,6 +123,7 @@ TEST_F(Window, SelectionWritesClamp) {
 TEST_F(Window, PropertiesReadAndWrittenFromAnotherThread) {
     std::atomic<bool> done{false};
     std::string read_back, list_item;
+    std::vector<std::string> together;
     bool tick = true;
     std::thread worker([&] {
         shell::set_content(Control::已翻译结果, "第一行\r\nsecond");
@@ -131,6 +132,7 @@ TEST_F(Window, PropertiesReadAndWrittenFromAnotherThread) {
         list_item = shell::content(Control::目标语言组合框);
         shell::set_ticked(Control::选择框1, false);
         tick = shell::ticked(Control::选择框1);
+        together = shell::contents({Control::目标语言组合框, Control::已翻译结果, Control::源语言组合框});
         done = true;
     });
     bool finished = test_support::wait_until([&] { return done.load(); });
@@ -139,6 +141,10 @@ TEST_F(Window, PropertiesReadAndWrittenFromAnotherThread) {
     EXPECT_EQ(read_back, "第一行\r\nsecond");
     EXPECT_EQ(list_item, "法语");
     EXPECT_FALSE(tick);
+    std::vector<std::string> expected{"法语", "第一行\r\nsecond", "英语"};
+    EXPECT_EQ(together, expected);
+    // On the window's own thread the same read answers directly.
+    EXPECT_EQ(shell::contents({Control::目标语言组合框, Control::已翻译结果, Control::源语言组合框}), expected);
 }
 
 TEST_F(Window, PickingALanguageUnticksProgramWritesDoNot) {
