@@ -1,5 +1,7 @@
 #include "translate/algorithm.h"
 
+#include <cstring>
+
 #include "net/url.h"
 
 namespace translate {
@@ -13,19 +15,21 @@ const char kFullWidthPeriod[] = "。";
 const Text kComma = kFullWidthComma;
 const Text kPeriod = kFullWidthPeriod;
 
-// Replaces from left to right; the search goes on after each replacement, so what a replacement
-// inserts is never examined again. Built in one pass, so long texts cost linear time.
-Text replace_all(const Text& text, const Text& from, const Text& to) {
-    Text result;
-    result.reserve(text.size());
-    int copied_up_to = 1;
-    for (int at = find_text(text, from); at != -1; at = find_text(text, from, copied_up_to)) {
-        result.append(text, copied_up_to - 1, at - copied_up_to);
-        result += to;
-        copied_up_to = at + length_of_text(from);
+// ",." becomes "." wherever find_text finds it, from left to right, the search going on after each
+// replacement. Done in place: the text only shrinks, so the kept part never overtakes the search.
+void join_clause_ends(Text& text) {
+    size_t kept = 0, copied = 0;
+    auto keep_up_to = [&](size_t end) {
+        std::memmove(&text[0] + kept, text.data() + copied, end - copied);
+        kept += end - copied;
+    };
+    for (int at = find_text(text, ",."); at != -1; at = find_text(text, ",.", static_cast<int>(copied) + 1)) {
+        keep_up_to(at - 1);
+        text[kept++] = '.';
+        copied = at + 1;
     }
-    result.append(text, copied_up_to - 1, Text::npos);
-    return result;
+    keep_up_to(text.size());
+    text.resize(kept);
 }
 
 Text piece_of(const Text& text, Span span) { return text.substr(span.begin, span.end - span.begin); }
@@ -41,44 +45,37 @@ void translate_sentence(const Text& text, Span sentence, const PieceTranslator& 
 }
 
 // Both passes walk the text a character at a time, as find_text would, so that a comma or period
-// is never taken for the second byte of a double-byte character.
-template <typename OnAscii>
-Text walk_characters(const Text& text, OnAscii on_ascii) {
+// is never taken for the second byte of a double-byte character. Runs without the wanted byte are
+// copied whole; replace appends what stands for each one found.
+template <typename Replace>
+Text replace_ascii(const Text& text, char wanted, Replace replace) {
     Text result;
     result.reserve(text.size() + text.size() / 4);
+    size_t copied = 0;
     for (size_t i = 0; i < text.size();) {
-        if (is_lead_byte(static_cast<unsigned char>(text[i]))) {
-            size_t width = i + 1 < text.size() ? 2 : 1;
-            result.append(text, i, width);
-            i += width;
+        unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (byte == static_cast<unsigned char>(wanted)) {
+            result.append(text, copied, i - copied);
+            replace(result, i);
+            copied = ++i;
         } else {
-            on_ascii(result, i);
-            i += 1;
+            i += is_lead_byte(byte) ? 2 : 1;
         }
     }
+    result.append(text, copied, Text::npos);
     return result;
 }
 
 }  // namespace
 
 Text comma_pass(const Text& text) {
-    return walk_characters(text, [&](Text& result, size_t i) {
-        if (text[i] == ',') {
-            result += kFullWidthComma;
-        } else {
-            result += text[i];
-        }
-    });
+    return replace_ascii(text, ',', [](Text& result, size_t) { result += kFullWidthComma; });
 }
 
 // Periods are examined from left to right, each seeing the text as the earlier ones left it: the
 // byte before a period may be the last byte of a "。" that replaced the period before it.
 Text period_pass(const Text& text) {
-    return walk_characters(text, [&](Text& result, size_t i) {
-        if (text[i] != '.') {
-            result += text[i];
-            return;
-        }
+    return replace_ascii(text, '.', [&](Text& result, size_t i) {
         int before = code_of_char(result, length_of_text(result));
         int after = code_of_char(text, static_cast<int>(i) + 2);
         if (before > 0 && after > 0) {
@@ -107,7 +104,8 @@ std::optional<Text> translate_lines(const Text& text, const PieceTranslator& tra
         });
         result += "\r\n";
     }
-    return replace_all(result, ",.", ".");
+    join_clause_ends(result);
+    return result;
 }
 
 std::optional<Text> translate_text(const Text& source, const PieceTranslator& translate_piece) {

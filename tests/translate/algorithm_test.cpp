@@ -93,6 +93,11 @@ TEST(TranslateText, CleanUpDoesNotReexamineWhatItInserted) {
     fake.answers = {{"a", ","}, {"b", "x"}};
     // "a" translates to ",": ",,." collapses once to ",." and is left so.
     EXPECT_EQ(translate_text("a\r\nb", fake.function()), Text(",.\r\nx.\r\n"));
+    // Back-to-back pairs all go; a comma that is the second byte of a double-byte character is
+    // not the start of a pair; a translation ending in "," keeps it (",,." loses one comma).
+    fake.answers = {{"a", "x,.,.y"}, {"b", "\x81,.z"}, {"c", "end,"}};
+    EXPECT_EQ(translate_text("a\r\nb", fake.function()), Text("x..y.\r\n\x81,.z.\r\n"));
+    EXPECT_EQ(translate_text("c\r\n\r\nc", fake.function()), Text("end,.\r\n\r\nend,.\r\n"));
 }
 
 TEST(TranslationUrl, PartsInOrder) {
