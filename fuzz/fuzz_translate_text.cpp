@@ -1,7 +1,11 @@
 // The translation algorithm on any source text, with a translator that returns its piece.
 #include <cstdlib>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "fuzz/fuzz_input.h"
+#include "runtime/text.h"
 #include "translate/algorithm.h"
 
 namespace {
@@ -28,6 +32,39 @@ std::string plain_pass(const std::string& text, char wanted, const char* replace
     return result;
 }
 
+using Calls = std::vector<std::pair<std::string, bool>>;
+
+// The line, sentence and clause steps the plain way, with the text operations themselves and
+// copies of every piece, recording the calls.
+std::optional<std::string> plain_lines(const std::string& text, Calls& calls) {
+    auto translate = [&](const std::string& piece, bool with_dictionary) {
+        calls.emplace_back(piece, with_dictionary);
+        return "<" + piece + ">";
+    };
+    runtime::Texts lines = runtime::split_text(text, std::string("\r\n"));
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();
+    if (lines.empty()) return std::nullopt;
+    if (lines.size() == 1) return translate(lines[0], true);
+    std::string result;
+    for (const std::string& line : lines) {
+        if (!line.empty()) {
+            for (std::string sentence : runtime::split_text(line, std::string("\xA1\xA3"))) {
+                sentence = runtime::trim_leading_spaces(sentence);
+                if (sentence.empty()) continue;
+                for (const std::string& clause : runtime::split_text(sentence, std::string("\xA3\xAC"))) {
+                    result += translate(clause, false) + ",";
+                }
+                result += ".";
+            }
+        }
+        result += "\r\n";
+    }
+    for (int at = runtime::find_text(result, ",."); at != -1; at = runtime::find_text(result, ",.", at + 1)) {
+        result = runtime::replace_span(result, at, 2, std::string("."));
+    }
+    return result;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -47,6 +84,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return piece;
     });
     if (!result && calls != 0) std::abort();
+
+    Calls made, expected;
+    std::optional<std::string> lines = translate::translate_lines(source, [&](const std::string& piece, bool with_dictionary) {
+        made.emplace_back(piece, with_dictionary);
+        return "<" + piece + ">";
+    });
+    if (lines != plain_lines(source, expected) || made != expected) std::abort();
     if (single && calls != 1) std::abort();
     return 0;
 }

@@ -86,24 +86,45 @@ Text period_pass(const Text& text) {
     });
 }
 
-// Lines, sentences and clauses are ranges of the text rather than copies, so that a long text
-// costs time in proportion to its length and memory only for the result.
-std::optional<Text> translate_lines(const Text& text, const PieceTranslator& translate_piece) {
-    std::vector<Span> lines = split_spans(text, "\r\n");
-    while (!lines.empty() && lines.back().begin == lines.back().end) lines.pop_back();
-    if (lines.empty()) return std::nullopt;
-    if (lines.size() == 1) return translate_piece(piece_of(text, lines[0]), true);
+// The sentences of a line, then its line break.
+void translate_line(const Text& text, Span line, const PieceTranslator& translate_piece, Text& result) {
+    for_each_piece(text, kPeriod, line.begin, line.end, [&](Span sentence) {
+        sentence.begin = skip_leading_spaces(text, sentence.begin, sentence.end);
+        if (sentence.begin < sentence.end) translate_sentence(text, sentence, translate_piece, result);
+        return true;
+    });
+    result += "\r\n";
+}
 
+// Lines, sentences and clauses are ranges of the text rather than copies, and the lines are taken
+// in one pass without being collected, so that a long text costs time in proportion to its length
+// and memory only for the result. Empty lines are held back until a line with text follows them:
+// those at the end are dropped. A first line with text is held back until a second one shows that
+// the text has several lines; if none does, it is the single line, translated with dictionary.
+std::optional<Text> translate_lines(const Text& text, const PieceTranslator& translate_piece) {
     Text result;
-    result.reserve(text.size() + text.size() / 2);
-    for (Span line : lines) {
-        for_each_piece(text, kPeriod, line.begin, line.end, [&](Span sentence) {
-            sentence.begin = skip_leading_spaces(text, sentence.begin, sentence.end);
-            if (sentence.begin < sentence.end) translate_sentence(text, sentence, translate_piece, result);
-            return true;
-        });
-        result += "\r\n";
-    }
+    std::optional<Span> single_line;
+    bool several_lines = false;
+    int held_empty_lines = 0;
+    size_t line_number = 0;
+    for_each_piece(text, "\r\n", 0, text.size(), [&](Span line) {
+        bool first = line_number++ == 0;
+        if (line.begin == line.end) {
+            ++held_empty_lines;
+        } else if (first) {
+            single_line = line;
+        } else {
+            if (!several_lines) result.reserve(text.size() + text.size() / 2);
+            several_lines = true;
+            if (single_line) translate_line(text, *single_line, translate_piece, result);
+            single_line.reset();
+            for (; held_empty_lines > 0; --held_empty_lines) result += "\r\n";
+            translate_line(text, line, translate_piece, result);
+        }
+        return true;
+    });
+    if (single_line) return translate_piece(piece_of(text, *single_line), true);
+    if (!several_lines) return std::nullopt;
     join_clause_ends(result);
     return result;
 }

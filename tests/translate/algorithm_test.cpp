@@ -69,6 +69,11 @@ TEST(TranslateText, SeveralLinesGoClauseByClause) {
     FakeTranslator leading;
     leading.answers = {{"Hi", "嗨"}};
     EXPECT_EQ(translate_text("\r\nHi", leading.function()), Text("\r\n嗨.\r\n"));
+    // Empty lines at the end go; those before or between lines with text stay.
+    EXPECT_EQ(translate_text("\r\n\r\nA\r\n\r\nB\r\n\r\n\r\n", lines.function()), Text("\r\n\r\nX.\r\n\r\nY.\r\n"));
+    FakeTranslator single;
+    EXPECT_EQ(translate_text("A\r\n\r\n\r\n", single.function()), Text("<A>"));
+    EXPECT_EQ(single.calls, (std::vector<std::pair<Text, bool>>{{"A", true}}));
 }
 
 TEST(TranslateText, SentencesOfSpacesAreSkippedButEmptyClausesAreSent) {
