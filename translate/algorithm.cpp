@@ -106,12 +106,10 @@ std::optional<Text> translate_lines(const Text& text, const PieceTranslator& tra
     std::optional<Span> single_line;
     bool several_lines = false;
     int held_empty_lines = 0;
-    size_t line_number = 0;
     for_each_piece(text, "\r\n", 0, text.size(), [&](Span line) {
-        bool first = line_number++ == 0;
         if (line.begin == line.end) {
             ++held_empty_lines;
-        } else if (first) {
+        } else if (line.begin == 0) {  // the first line
             single_line = line;
         } else {
             if (!several_lines) result.reserve(text.size() + text.size() / 2);
