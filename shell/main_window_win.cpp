@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "shell/controls.h"
+#include "shell/resource_ids.h"
 #include "shell/window_description.h"
 #include "speech/media_player.h"
 
@@ -14,6 +15,9 @@ const char kWindowClass[] = "TarvikMainWindow";
 const char kOriginalProc[] = "TarvikOriginalProc";
 const int kFirstControlId = 1000;
 const int kOpenListHeight = 160;
+// Some systems leave the field, sized for their own font until ours is set, out of the open list's
+// height. Making the list this much taller at once spares a resize of every list at start-up.
+const int kFieldRoom = 30;
 
 struct KindStyle {
     const char* window_class;
@@ -74,9 +78,12 @@ void ensure_open_list_height(HWND list, const ControlDescription& description) {
 }
 
 void fill_list(HWND list, Control control) {
+    // Without redrawing, the list does not recount its scroll bar for every item.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     for (const runtime::Text& item : initial_items(control)) {
         SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     SendMessageA(list, CB_SETCURSEL, initial_selection(control), 0);
 }
 
@@ -89,7 +96,7 @@ void create_controls(HWND parent) {
         int id = kFirstControlId + static_cast<int>(description.control);
         HWND window = CreateWindowExA(kind.extended_style, kind.window_class, description.caption, kind.style,
                                       description.left, description.top, description.width,
-                                      description.height + (list ? kOpenListHeight : 0), parent,
+                                      description.height + (list ? kOpenListHeight + kFieldRoom : 0), parent,
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         bind_control(description.control, window);
         SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -155,7 +162,11 @@ void* create_main_window(int show_command) {
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = window_proc;
     window_class.hInstance = instance;
-    window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TARVIK));
+    // The icon file has a small image; naming it spares the system scaling the large one down.
+    window_class.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TARVIK), IMAGE_ICON,
+                                                         GetSystemMetrics(SM_CXSMICON),
+                                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     window_class.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     window_class.lpszClassName = kWindowClass;
