@@ -12,7 +12,6 @@ namespace shell {
 namespace {
 
 const char kWindowClass[] = "TarvikMainWindow";
-const char kOriginalProc[] = "TarvikOriginalProc";
 const int kFirstControlId = 1000;
 const int kOpenListHeight = 160;
 // Some systems leave the field, sized for their own font until ours is set, out of the open list's
@@ -49,10 +48,14 @@ int modifier_state() {
     return state;
 }
 
+// The procedures of the keyed controls before key_control_proc took over, by control. Written when
+// the controls are made and read on the window's thread only, where their messages arrive.
+WNDPROC original_procs[kControlCount];
+
 // Controls with a key-pressed handler see their keys here first, ordinary and system keys alike.
 LRESULT CALLBACK key_control_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    auto original = reinterpret_cast<WNDPROC>(GetPropA(window, kOriginalProc));
     int id = GetDlgCtrlID(window) - kFirstControlId;
+    WNDPROC original = original_procs[id];
     const ControlDescription& description = control_descriptions()[id];
     if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
         description.key_pressed(static_cast<int>(w), modifier_state());
@@ -60,7 +63,6 @@ LRESULT CALLBACK key_control_proc(HWND window, UINT message, WPARAM w, LPARAM l)
         // Enter and Alt combinations belong to the control, not to dialog navigation.
         return CallWindowProcA(original, window, message, w, l) | DLGC_WANTALLKEYS;
     } else if (message == WM_NCDESTROY) {
-        RemovePropA(window, kOriginalProc);
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
     }
     return CallWindowProcA(original, window, message, w, l);
@@ -113,7 +115,8 @@ void create_controls(HWND parent) {
             default: break;
         }
         if (description.key_pressed) {
-            SetPropA(window, kOriginalProc, reinterpret_cast<HANDLE>(GetWindowLongPtrA(window, GWLP_WNDPROC)));
+            original_procs[static_cast<int>(description.control)] =
+                reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
             SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(key_control_proc));
         }
     }

@@ -10,11 +10,23 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 
 namespace {
 
-const char kOldProc[] = "TarvikSkinOldProc";
+// The procedures the skin took over, by window. Kept here rather than in window properties: a
+// property read is a trip to the window server on some systems, and every message of a skinned
+// window needs its old procedure.
+std::mutex old_procs_mutex;
+std::unordered_map<HWND, WNDPROC> old_procs;
+
+WNDPROC old_proc_of(HWND window) {
+    std::lock_guard<std::mutex> lock(old_procs_mutex);
+    auto found = old_procs.find(window);
+    return found == old_procs.end() ? nullptr : found->second;
+}
 
 struct Skin {
     COLORREF window = RGB(200, 162, 110);
@@ -78,7 +90,8 @@ LRESULT paint_colours(HDC dc, COLORREF text, COLORREF background, HBRUSH brush) 
 }
 
 LRESULT CALLBACK skinned_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    auto old = reinterpret_cast<WNDPROC>(GetPropA(window, kOldProc));
+    WNDPROC old = old_proc_of(window);
+    if (!old) return DefWindowProcA(window, message, w, l);
     HDC dc = reinterpret_cast<HDC>(w);
     switch (message) {
         case WM_ERASEBKGND: {
@@ -97,17 +110,22 @@ LRESULT CALLBACK skinned_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
         }
         case WM_CTLCOLOREDIT: return paint_colours(dc, skin.edit_text, skin.edit, skin.edit_brush);
         case WM_CTLCOLORLISTBOX: return paint_colours(dc, skin.list_text, skin.list, skin.list_brush);
-        case WM_NCDESTROY:
-            RemovePropA(window, kOldProc);
+        case WM_NCDESTROY: {
+            std::lock_guard<std::mutex> lock(old_procs_mutex);
+            old_procs.erase(window);
             SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
             break;
+        }
     }
     return CallWindowProcA(old, window, message, w, l);
 }
 
 BOOL CALLBACK attach_window(HWND window, LPARAM) {
-    if (GetPropA(window, kOldProc)) return TRUE;
-    SetPropA(window, kOldProc, reinterpret_cast<HANDLE>(GetWindowLongPtrA(window, GWLP_WNDPROC)));
+    {
+        std::lock_guard<std::mutex> lock(old_procs_mutex);
+        if (old_procs.count(window)) return TRUE;
+        old_procs[window] = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+    }
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(skinned_proc));
     RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
     return TRUE;
