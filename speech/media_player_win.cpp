@@ -1,6 +1,5 @@
 #include <windows.h>
 #include <mmsystem.h>
-#include <objbase.h>
 #include <rpc.h>
 
 #include <mutex>
@@ -27,8 +26,12 @@ HWND display = nullptr;
 std::function<void(const Text&, bool)> observer;
 
 Text new_alias() {
+    // UuidCreate is what CoCreateGuid calls to make the GUID; calling it directly spares loading
+    // the COM libraries, which nothing else in the program needs. A GUID that is unique to this
+    // computer only serves an alias as well.
     GUID guid;
-    if (FAILED(CoCreateGuid(&guid))) return Text();
+    RPC_STATUS status = UuidCreate(&guid);
+    if (status != RPC_S_OK && status != RPC_S_UUID_LOCAL_ONLY) return Text();
     RPC_CSTR text = nullptr;
     if (UuidToStringA(&guid, &text) != RPC_S_OK || !text) return Text();
     Text made;
