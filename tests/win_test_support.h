@@ -50,6 +50,15 @@ inline std::string read_file(const std::string& path) {
     return content.str();
 }
 
+#ifdef TARVIK_BUILD_DIR
+// A file of the build tree, as a Windows path.
+inline std::string build_file(const std::string& relative) {
+    std::string path = "Z:" TARVIK_BUILD_DIR "/" + relative;
+    for (char& c : path) if (c == '/') c = '\\';
+    return path;
+}
+#endif
+
 inline bool file_present(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Pumps this thread's messages until the condition holds or the deadline passes.

@@ -14,8 +14,9 @@ namespace {
 using AttachFunction = int(WINAPI*)(const char*, const char*);
 
 AttachFunction attach_function() {
-    static HMODULE engine = LoadLibraryA("Z:" TARVIK_BUILD_DIR "/skin-engine/jedata.dll");
-    return engine ? reinterpret_cast<AttachFunction>(GetProcAddress(engine, "SkinH_AttachEx")) : nullptr;
+    static HMODULE engine = LoadLibraryA(test_support::build_file("skin-engine/jedata.dll").c_str());
+    FARPROC found = engine ? GetProcAddress(engine, "SkinH_AttachEx") : nullptr;
+    return reinterpret_cast<AttachFunction>(reinterpret_cast<void*>(found));
 }
 
 std::string write_skin(const TempFolder& folder, const std::string& name, const std::string& content) {

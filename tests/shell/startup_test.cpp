@@ -4,17 +4,12 @@
 
 #include "tests/win_test_support.h"
 
+using test_support::build_file;
 using test_support::TempFolder;
 
 namespace {
 
 const char kEngine[] = "C:\\WINDOWS\\system32\\jedata.dll";
-
-std::string build_file(const std::string& relative) {
-    std::string path = "Z:" TARVIK_BUILD_DIR "/" + relative;
-    for (char& c : path) if (c == '/') c = '\\';
-    return path;
-}
 
 struct FoundWindow {
     DWORD process;
