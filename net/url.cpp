@@ -72,6 +72,11 @@ PairEscapes& pair_escapes() {
     return escapes;
 }
 
+// A character that is no hexadecimal digit counts -2 rather than -1, and the escape's value is still
+// computed and kept: "%G1" gives -2 * 16 + 1 = -31, whose low eight bits (E1) are appended. Replies
+// with broken escapes decode to the same bytes as they always have.
+const int kNotAHexDigit = -2;
+
 int hex_digit_value(const Text& text, size_t index) {
     if (index >= text.size()) return 0;
     char digit = text[index];
@@ -79,7 +84,7 @@ int hex_digit_value(const Text& text, size_t index) {
     for (int value = 0; value < 16; ++value) {
         if (kHexDigits[value] == digit) return value;
     }
-    return -2;
+    return kNotAHexDigit;
 }
 
 }  // namespace

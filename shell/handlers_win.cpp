@@ -1,18 +1,53 @@
 #include "shell/handlers.h"
 
+#include <windows.h>
+
+#include "net/http_client.h"
 #include "shell/controls.h"
 #include "shell/window_description.h"
-#include "speech/pronunciation.h"
-#include "translate/worker.h"
+#include "shell/worker_window.h"
+#include "speech/speech_output.h"
+#include "speech/tasks.h"
+#include "speech/web_page.h"
 
 namespace shell {
 
+namespace {
+
+const int kTranslateKey = 'S';
+
+runtime::Bytes get(const runtime::Text& url) { return net::http_request(url); }
+
+void run_translation() { translate::translation_worker(worker_window(), get); }
+void run_result_speech() { speech::result_speech(worker_window(), speech::speech_output()); }
+void run_source_speech() { speech::source_speech(worker_window(), speech::speech_output()); }
+
+}  // namespace
+
+void translate_command() { tasks::start_guarded({}, tasks::translationBusy, run_translation); }
+
 void translate_hot_key(int key_code, int modifier_state) {
-    if (modifier_state == kAlt && key_code == 0x53) translate::translate_command();
+    if (modifier_state == kAlt && key_code == kTranslateKey) translate_command();
+}
+
+// One speech run of either kind at a time.
+void result_speech_command() {
+    tasks::start_guarded({&tasks::resultSpeechBusy, &tasks::sourceSpeechBusy}, tasks::resultSpeechBusy,
+                         run_result_speech);
+}
+
+void source_speech_command() {
+    tasks::start_guarded({&tasks::resultSpeechBusy, &tasks::sourceSpeechBusy}, tasks::sourceSpeechBusy,
+                         run_source_speech);
+}
+
+void web_page_command() {
+    std::vector<runtime::Text> read = contents({Control::编辑框1, Control::源语言组合框1});
+    speech::web_page_translation(read[0], read[1]);
 }
 
 void web_page_key(int key_code, int) {
-    if (key_code == 13) speech::web_page_translation();
+    if (key_code == VK_RETURN) web_page_command();
 }
 
 void source_language_picked() { set_ticked(Control::选择框1, false); }

@@ -5,7 +5,7 @@
 #include "shell/resource_ids.h"
 #include "shell/startup.h"
 #include "shell/window_description.h"
-#include "speech/pronunciation.h"
+#include "speech/speech_output.h"
 #include "speech/tasks.h"
 
 namespace shell {
@@ -14,6 +14,17 @@ using namespace runtime;
 
 Text skinFilePath;
 const char kSkinEnginePath[] = "C:\\WINDOWS\\system32\\jedata.dll";
+
+namespace {
+
+// One file under two spellings, both deliberate: the skin engine has always been handed the path
+// with a forward slash, which skinFilePath keeps, while the removals name it with a backslash.
+// Windows takes either separator, so both reach the same file.
+const char kSkinFileWritten[] = "/tawny.skn";
+const char kSkinFileRemoved[] = "\\tawny.skn";
+const int kFirstSkin = 1;
+
+}  // namespace
 
 namespace {
 
@@ -42,8 +53,8 @@ void attach_skin(const Text& path) {
 }  // namespace
 
 bool apply_skin(int number) {
-    if (number != 1) return false;
-    skinFilePath = program_directory() + "/tawny.skn";
+    if (number != kFirstSkin) return false;
+    skinFilePath = program_directory() + kSkinFileWritten;
     write_file(skinFilePath, embedded(IDR_SKIN_1));
     attach_skin(skinFilePath);
     return true;
@@ -51,19 +62,19 @@ bool apply_skin(int number) {
 
 void startup_handler() {
     ensure_skin_engine();
-    apply_skin(1);
+    apply_skin(kFirstSkin);
     focus(Control::要翻译的);
     remove_file(speech::source_speech_file());
     remove_file(speech::result_speech_file());
     tasks::trimmerFlag = 1;
     tasks::start_thread(tasks::working_set_trimmer);
-    remove_file(program_directory() + "\\tawny.skn");
+    remove_file(program_directory() + kSkinFileRemoved);
 }
 
 void shutdown_handler() {
     remove_file(speech::source_speech_file());
     remove_file(speech::result_speech_file());
-    remove_file(program_directory() + "\\tawny.skn");
+    remove_file(program_directory() + kSkinFileRemoved);
 }
 
 }  // namespace shell

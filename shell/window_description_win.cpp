@@ -1,9 +1,8 @@
 #include "shell/window_description.h"
 
 #include "shell/handlers.h"
-#include "speech/pronunciation.h"
+#include "translate/algorithm.h"
 #include "translate/languages.h"
-#include "translate/worker.h"
 
 namespace shell {
 
@@ -20,7 +19,7 @@ const std::vector<ControlDescription>& control_descriptions() {
         {C::编辑框1, K::edit, 94, 9, 368, 24, "", nullptr, nullptr, web_page_key},
         {C::源语言标签1, K::label, 472, 10, 66, 20, "网页源语言：", nullptr, nullptr, nullptr},
         {C::源语言组合框1, K::drop_down_list, 543, 11, 112, 20, "", nullptr, nullptr, nullptr},
-        {C::翻译按钮1, K::button, 664, 6, 80, 30, "谷歌网页翻译", speech::web_page_translation, nullptr, nullptr},
+        {C::翻译按钮1, K::button, 664, 6, 80, 30, "谷歌网页翻译", web_page_command, nullptr, nullptr},
         {C::已翻译的内容标签, K::label, 10, 38, 82, 24, "已翻译的内容：", nullptr, nullptr, nullptr},
         {C::已翻译结果, K::multiline_edit, 8, 62, 736, 138, "", nullptr, nullptr, nullptr},
         {C::待翻译的内容标签, K::label, 10, 200, 82, 24, "待翻译的内容：", nullptr, nullptr, nullptr},
@@ -32,9 +31,9 @@ const std::vector<ControlDescription>& control_descriptions() {
         {C::目标语言组合框, K::drop_down_list, 240, 381, 112, 20, "", nullptr, target_language_picked, nullptr},
         {C::选择框1, K::check_box, 360, 382, 72, 16, "自动识别", nullptr, nullptr, nullptr},
         {C::互换按钮, K::button, 432, 376, 40, 30, "互换", swap_languages, nullptr, nullptr},
-        {C::朗读按钮1, K::button, 483, 376, 80, 30, "朗读原文", speech::source_speech_command, nullptr, nullptr},
-        {C::朗读按钮, K::button, 574, 376, 80, 30, "朗读结果", speech::result_speech_command, nullptr, nullptr},
-        {C::翻译按钮, K::button, 665, 376, 80, 30, "   翻译     ( Alt+S )", translate::translate_command, nullptr,
+        {C::朗读按钮1, K::button, 483, 376, 80, 30, "朗读原文", source_speech_command, nullptr, nullptr},
+        {C::朗读按钮, K::button, 574, 376, 80, 30, "朗读结果", result_speech_command, nullptr, nullptr},
+        {C::翻译按钮, K::button, 665, 376, 80, 30, "   翻译     ( Alt+S )", translate_command, nullptr,
          nullptr},
     };
     return controls;
@@ -50,8 +49,8 @@ std::vector<runtime::Text> initial_items(Control list) {
 
 int initial_selection(Control list) {
     switch (list) {
-        case Control::源语言组合框1: return 37;
-        case Control::源语言组合框: return 2;
+        case Control::源语言组合框1: return translate::kAutoDetectIndex;
+        case Control::源语言组合框: return translate::kEnglishIndex;
         default: return 0;
     }
 }

@@ -1,28 +1,54 @@
-// Speaking the source text or the first line of the result: download the service's MP3 into a
-// speech file next to the program and play it on 媒体播放1.
+// Speaking the source text or the first line of the result: the service's MP3 goes into a speech
+// file next to the program and is played on 媒体播放1. The routines see the window and the player
+// only through the interfaces below.
 #pragma once
 
 #include "runtime/text.h"
-#include "translate/shared_text.h"
+#include "translate/worker.h"
 
 namespace speech {
 
 using runtime::Text;
 
-// Where speech requests go and which host opens translated web pages; the build's settings unless a test changes them.
-extern translate::SharedText speechHost;
-extern translate::SharedText webHost;
+// What a speech routine sees of the window: the translation worker's view and the result box.
+class SpeechWindow : public translate::TranslationWindow {
+public:
+    virtual Text result_text() = 0;
 
-Text result_speech_file();  // program directory + "\zaz结果发音文件.mp3"
-Text source_speech_file();  // program directory + "\zaz原文发音文件.mp3"
+protected:
+    ~SpeechWindow() = default;
+};
 
-void result_speech();
-void source_speech();
-// The speech buttons: start their routine unless a speech run of either kind is going on.
-void result_speech_command();
-void source_speech_command();
+enum class SpeechFile { result, source };
 
-// Opens the address of 编辑框1 translated in the browser (on the window thread).
-void web_page_translation();
+// The speech files and the player behind 媒体播放1.
+class SpeechOutput {
+public:
+    // Replaces the file's content with the service's rendering of the text in that language.
+    virtual void download(SpeechFile file, const Text& text, const Text& language_code) = 0;
+    // Plays the file to its end on the calling thread; 1 when the playback started, else 0.
+    virtual int play(SpeechFile file) = 0;
+
+protected:
+    ~SpeechOutput() = default;
+};
+
+// What the last run of a routine spoke, whether its playback started, and in which language.
+// Each record is touched by its own routine only, and one speech run exists at a time.
+struct ReuseRecord {
+    Text last_text;
+    int last_playback = 0;
+    Text last_code;
+
+    bool reusable(const Text& text, const Text& code) const {
+        return text == last_text && last_playback != 0 && code == last_code;
+    }
+};
+extern ReuseRecord resultSpeechRecord;
+extern ReuseRecord sourceSpeechRecord;
+
+// The two routines, each run on a thread of its own while its busy flag is up.
+void result_speech(SpeechWindow& window, SpeechOutput& output);
+void source_speech(SpeechWindow& window, SpeechOutput& output);
 
 }  // namespace speech

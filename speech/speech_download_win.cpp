@@ -1,9 +1,7 @@
-#include <windows.h>
-#include <wininet.h>
-
 #include <algorithm>
-#include <mutex>
+#include <string>
 
+#include "net/wininet_win.h"
 #include "speech/speech_download.h"
 
 namespace speech {
@@ -13,24 +11,9 @@ using runtime::Text;
 
 namespace {
 
-const char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 const DWORD kLargestReadBuffer = 102400;
 const DWORD kReadBufferWithoutLength = 10240;
-
-// One internet handle for the whole process, opened at the first download.
-HINTERNET internet_handle() {
-    static std::once_flag opened;
-    static HINTERNET internet = nullptr;
-    std::call_once(opened, [] { internet = InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0); });
-    return internet;
-}
-
-struct HandleCloser {
-    HINTERNET handle = nullptr;
-    ~HandleCloser() {
-        if (handle) InternetCloseHandle(handle);
-    }
-};
+const DWORD kContentLengthBuffer = 32;
 
 struct UrlParts {
     INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
@@ -68,9 +51,10 @@ bool split_url(const Text& url, UrlParts& parts) {
 }
 
 DWORD read_buffer_size(HINTERNET request) {
-    char length_text[32] = {};
+    char length_text[kContentLengthBuffer] = {};
     DWORD size = sizeof length_text;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, length_text, &size, nullptr)) return kReadBufferWithoutLength;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, length_text, &size, nullptr))
+        return kReadBufferWithoutLength;
     double length = atof(length_text);
     if (length <= 0) return kReadBufferWithoutLength;
     return static_cast<DWORD>(std::min<double>(length + 1, kLargestReadBuffer));
@@ -79,33 +63,24 @@ DWORD read_buffer_size(HINTERNET request) {
 }  // namespace
 
 Bytes speech_download(const Text& url) {
-    HINTERNET internet = internet_handle();
+    HINTERNET session = net::process_session();
     UrlParts parts;
-    if (!internet || !split_url(url, parts)) return Bytes();
-    HandleCloser connection{InternetConnectA(internet, parts.host.c_str(), parts.port, parts.user.c_str(),
-                                             parts.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0)};
-    if (!connection.handle) return Bytes();
+    if (!session || !split_url(url, parts)) return Bytes();
+    net::InternetHandle connection = net::connect(session, parts.host, parts.port, parts.user, parts.password);
+    if (!connection) return Bytes();
     // Whatever proxy the system is configured with applies to the speech download.
     INTERNET_PROXY_INFO preconfigured{INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr};
-    InternetSetOptionA(internet, INTERNET_OPTION_PROXY, &preconfigured, sizeof preconfigured);
-    InternetSetOptionA(connection.handle, INTERNET_OPTION_PROXY_USERNAME, const_cast<char*>(""), 1);
-    InternetSetOptionA(connection.handle, INTERNET_OPTION_PROXY_PASSWORD, const_cast<char*>(""), 1);
+    InternetSetOptionA(session, INTERNET_OPTION_PROXY, &preconfigured, sizeof preconfigured);
+    InternetSetOptionA(connection.get(), INTERNET_OPTION_PROXY_USERNAME, const_cast<char*>(""), 1);
+    InternetSetOptionA(connection.get(), INTERNET_OPTION_PROXY_PASSWORD, const_cast<char*>(""), 1);
 
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
     if (parts.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-    HandleCloser request{
-        HttpOpenRequestA(connection.handle, "GET", parts.path.c_str(), "HTTP/1.0", nullptr, nullptr, flags, 0)};
-    if (!request.handle) return Bytes();
+    net::InternetHandle request = net::open_request(connection.get(), "GET", parts.path, "HTTP/1.0", flags);
+    if (!request) return Bytes();
     static const char kHeaders[] = "Accept: */*\r\n\r\n";
-    if (!HttpSendRequestA(request.handle, kHeaders, sizeof kHeaders - 1, nullptr, 0)) return Bytes();
-
-    std::vector<unsigned char> buffer(read_buffer_size(request.handle));
-    Bytes body;
-    DWORD count = 0;
-    while (InternetReadFile(request.handle, buffer.data(), static_cast<DWORD>(buffer.size()), &count) && count > 0) {
-        body.insert(body.end(), buffer.begin(), buffer.begin() + count);
-    }
-    return body;
+    if (!HttpSendRequestA(request.get(), kHeaders, sizeof kHeaders - 1, nullptr, 0)) return Bytes();
+    return net::read_body(request.get(), read_buffer_size(request.get()));
 }
 
 }  // namespace speech

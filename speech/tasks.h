@@ -24,21 +24,10 @@ bool wait_for_thread(ThreadHandle handle, std::optional<int> timeout_ms = std::n
 bool close_thread_handle(ThreadHandle handle);
 
 // On the window thread: when none of the tested flags is 1, raises the routine's own flag and
-// starts it; the routine lowers the flag when it ends. A failed start leaves the flag at 0.
-// Raising the flag here rather than in the new thread is what keeps a quick second press out.
+// starts it on a new thread, which lowers the flag when the routine ends, however it ends. A failed
+// start leaves the flag at 0. Raising the flag here rather than in the new thread is what keeps a
+// quick second press out.
 bool start_guarded(std::initializer_list<const std::atomic<int>*> tested, std::atomic<int>& own, void (*routine)());
-
-// Holds a busy flag at 1 for the life of a worker run, so that every way out lowers it.
-class BusyScope {
-public:
-    explicit BusyScope(std::atomic<int>& flag) : flag_(flag) { flag_ = 1; }
-    ~BusyScope() { flag_ = 0; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    std::atomic<int>& flag_;
-};
 
 // Dispatches this thread's messages, sleeps on a short-lived thread, then dispatches again.
 void timed_pause(int milliseconds);

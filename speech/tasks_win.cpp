@@ -12,26 +12,27 @@ std::atomic<int> trimmerFlag{0};
 
 namespace {
 
-// What a new thread runs: a routine with its parameter, or a guarded routine without one.
+// What a new thread runs: a routine with its parameter, or a guarded routine and its busy flag.
 struct ThreadStart {
     Routine routine = nullptr;
     std::optional<int> parameter;
-    void (*plain)() = nullptr;
+    void (*guarded)() = nullptr;
+    std::atomic<int>* busy = nullptr;
 };
 
 DWORD WINAPI thread_entry(LPVOID raw) {
     ThreadStart start = *static_cast<ThreadStart*>(raw);
     delete static_cast<ThreadStart*>(raw);
-    // Nothing may escape a thread: a routine that fails simply ends (its busy flag is lowered by
-    // its own BusyScope on the way out).
+    // Nothing may escape a thread: a routine that fails simply ends, and its flag comes down.
     try {
-        if (start.plain) {
-            start.plain();
+        if (start.guarded) {
+            start.guarded();
         } else {
             start.routine(start.parameter.value_or(0));
         }
     } catch (...) {
     }
+    if (start.busy) *start.busy = 0;
     return 0;
 }
 
@@ -54,7 +55,7 @@ void sleeper(int milliseconds) { runtime::sleep_ms(milliseconds); }
 }  // namespace
 
 bool start_thread(Routine routine, std::optional<int> parameter, ThreadHandle* handle) {
-    return spawn(new ThreadStart{routine, parameter, nullptr}, handle);
+    return spawn(new ThreadStart{routine, parameter, nullptr, nullptr}, handle);
 }
 
 bool wait_for_thread(ThreadHandle handle, std::optional<int> timeout_ms) {
@@ -70,7 +71,7 @@ bool start_guarded(std::initializer_list<const std::atomic<int>*> tested, std::a
     }
     int idle = 0;
     if (!own.compare_exchange_strong(idle, 1)) return false;
-    if (!spawn(new ThreadStart{nullptr, std::nullopt, routine}, nullptr)) {
+    if (!spawn(new ThreadStart{nullptr, std::nullopt, routine, &own}, nullptr)) {
         own = 0;
         return false;
     }

@@ -50,14 +50,28 @@ inline std::string read_file(const std::string& path) {
     return content.str();
 }
 
-#ifdef TARVIK_BUILD_DIR
-// A file of the build tree, as a Windows path.
-inline std::string build_file(const std::string& relative) {
-    std::string path = "Z:" TARVIK_BUILD_DIR "/" + relative;
+// A path of the Linux side as Wine shows it: the host's root is drive Z:.
+inline std::string windows_path(const std::string& unix_path) {
+    std::string path = "Z:" + unix_path;
     for (char& c : path) if (c == '/') c = '\\';
     return path;
 }
+
+#ifdef TARVIK_BUILD_DIR
+// A file of the build tree, as a Windows path.
+inline std::string build_file(const std::string& relative) { return windows_path(TARVIK_BUILD_DIR "/" + relative); }
 #endif
+
+// The program's main window in another process, once it is visible; null before.
+inline HWND visible_main_window_of(DWORD process) {
+    for (HWND window = FindWindowExA(nullptr, nullptr, "TarvikMainWindow", nullptr); window;
+         window = FindWindowExA(nullptr, window, "TarvikMainWindow", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == process && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
 
 inline bool file_present(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

@@ -136,9 +136,15 @@ Text translation_url(const Text& host, const Text& piece, const Text& source_cod
            source_code + "&tl=" + target_code + "&multires=1&otf=2&ssel=0&tsel=0&sc=1";
 }
 
+namespace {
+const unsigned char kFirstChineseByte = 127;
+}  // namespace
+
 LanguagePair recognise_languages(const Text& source, LanguagePair current) {
     if (source.empty()) return current;
-    bool double_byte = static_cast<unsigned char>(source[0]) >= 127;
+    // DEL (127) counts with the double-byte lead bytes here, unlike in is_lead_byte: a text that
+    // starts with it is taken for Chinese.
+    bool double_byte = static_cast<unsigned char>(source[0]) >= kFirstChineseByte;
     LanguagePair pair = current;
     if (double_byte) {
         pair.source = kChineseSimplifiedIndex;

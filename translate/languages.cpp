@@ -6,6 +6,18 @@ namespace translate {
 
 const char kAutoDetect[] = "自动检测";
 
+runtime::SharedText sourceLanguageCode;
+runtime::SharedText targetLanguageCode;
+runtime::SharedText webPageLanguageCode;
+
+namespace {
+
+void lookup(const Text& list_name, runtime::SharedText& code, bool web_page) {
+    if (const char* found = code_for_name(list_name, web_page)) code.set(found);
+}
+
+}  // namespace
+
 const std::vector<Language>& language_table() {
     static const std::vector<Language> table = {
         {"中文(简体)", "zh-CN", 0},      {"中文(繁体)", "zh-TW", 1},  {"英语", "en", 2},
@@ -42,5 +54,9 @@ const char* code_for_name(const Text& name, bool web_page) {
     if (web_page && name == kAutoDetect) return "auto";
     return nullptr;
 }
+
+void source_lookup(const Text& list_name) { lookup(list_name, sourceLanguageCode, false); }
+void target_lookup(const Text& list_name) { lookup(list_name, targetLanguageCode, false); }
+void web_page_source_lookup(const Text& list_name) { lookup(list_name, webPageLanguageCode, true); }
 
 }  // namespace translate

@@ -1,35 +1,56 @@
-// The translation worker and what it shares with the speech and web-page routines: the three
-// language codes, their lookups from the language lists, and the automatic recognition.
+// The translation worker: the source text in, through the language lists and one request per
+// piece, the result out. It sees the window only through the interface below.
 #pragma once
 
+#include <functional>
+
+#include "runtime/shared_value.h"
 #include "runtime/text.h"
-#include "translate/shared_text.h"
+#include "translate/algorithm.h"
 
 namespace translate {
 
+using runtime::Bytes;
 using runtime::Text;
 
-// Empty at start; set only by the lookups below.
-extern SharedText sourceLanguageCode;
-extern SharedText targetLanguageCode;
-extern SharedText webPageLanguageCode;
 // Where translation requests go (host and optional port); the build's setting unless a test changes it.
-extern SharedText translateHost;
+extern runtime::SharedText translateHost;
 
-// Each reads its list's current item; a name that is no language leaves the code as it was.
-void source_lookup();
-void target_lookup();
-void web_page_source_lookup();
+// The names shown in the source and the target language list.
+struct LanguageNames {
+    Text source;
+    Text target;
+};
 
-// Picks the language pair from the first byte of the source box (callers test 选择框1 first).
-void automatic_recognition();
+// What the translation worker sees of the window. Calls come from the worker's own thread.
+class TranslationWindow {
+public:
+    virtual Text source_text() = 0;
+    // Both names read together: each translation call needs the two.
+    virtual LanguageNames language_names() = 0;
+    virtual bool automatic_recognition_ticked() = 0;
+    // The rows selected in the source and the target list.
+    virtual LanguagePair language_rows() = 0;
+    virtual void select_language_rows(LanguagePair rows) = 0;
+    virtual void show_result(const Text& result) = 0;
+    // Answers what waits for the worker's own thread between its steps.
+    virtual void dispatch_events() = 0;
 
-// One request for a piece of text: the display text with or without the dictionary lines.
-Text translation_call(const Text& piece, bool with_dictionary);
+protected:
+    ~TranslationWindow() = default;
+};
 
-// Runs on its own thread, raised flag to lowered flag: reads the source box, writes the result box.
-void translation_worker();
-// The translate command: starts the worker unless one is running.
-void translate_command();
+// One GET of a URL: the reply body as received, empty when nothing came back.
+using HttpGet = std::function<Bytes(const Text& url)>;
+
+// Picks the language pair from the first byte of the source text (callers test the tick first).
+void automatic_recognition(TranslationWindow& window);
+
+// One request for a piece of text: the display text with or without the dictionary lines. Looks
+// both languages up from the lists first.
+Text translation_call(TranslationWindow& window, const HttpGet& get, const Text& piece, bool with_dictionary);
+
+// A whole run: recognition when ticked, the punctuation passes, the calls, the result shown.
+void translation_worker(TranslationWindow& window, const HttpGet& get);
 
 }  // namespace translate

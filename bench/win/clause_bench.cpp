@@ -11,6 +11,7 @@
 
 #include "runtime/system.h"
 #include "shell/controls.h"
+#include "shell/handlers.h"
 #include "shell/main_window.h"
 #include "speech/tasks.h"
 #include "translate/worker.h"
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < clauses; ++i) text += "clause" + std::to_string(i) + "\r\n";
     shell::set_content(shell::Control::要翻译的, text);
     auto started = std::chrono::steady_clock::now();
-    translate::translate_command();
+    shell::translate_command();
     while (tasks::translationBusy != 0) pump_for(1);
     double total = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
     std::printf("%.2f\n%zu\n", total / clauses, static_cast<size_t>(memory.WorkingSetSize / 1024));

@@ -11,6 +11,9 @@
 #include <sstream>
 
 #include "net/codepage.h"
+#ifdef _WIN32
+#include "tests/win_test_support.h"
+#endif
 
 using namespace net;
 
@@ -57,9 +60,7 @@ TEST(GbkTable, SystemConversionAgreesWithTheNativeBackend) {
     char path[1024] = {};
     ASSERT_GT(GetEnvironmentVariableA("TARVIK_GBK_TABLE", path, sizeof path), 0u)
         << "scripts/test points TARVIK_GBK_TABLE at the table the native tests wrote";
-    std::string unix_path = path;
-    std::string windows_path = "Z:" + unix_path;
-    for (char& c : windows_path) if (c == '/') c = '\\';
+    std::string windows_path = test_support::windows_path(path);
     std::ifstream table(windows_path);
     ASSERT_TRUE(table.good()) << windows_path;
     std::string gbk_hex, utf8_hex;

@@ -5,7 +5,8 @@
 #include <thread>
 
 #include "net/url.h"
-#include "speech/pronunciation.h"
+#include "speech/speech_output.h"
+#include "speech/web_page.h"
 #include "tests/shell/shell_fixture.h"
 #include "translate/reply.h"
 
@@ -190,16 +191,8 @@ TEST_F(Robustness, ClosingWhileWorkRunsEndsTheProgramAndRemovesTheSpeechFiles) {
     PROCESS_INFORMATION process{};
     ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
     HWND window = nullptr;
-    ASSERT_TRUE(test_support::wait_until([&] {
-        window = FindWindowExA(nullptr, nullptr, "TarvikMainWindow", nullptr);
-        while (window) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == process.dwProcessId && IsWindowVisible(window)) return true;
-            window = FindWindowExA(nullptr, window, "TarvikMainWindow", nullptr);
-        }
-        return false;
-    }, 30000));
+    ASSERT_TRUE(test_support::wait_until(
+        [&] { return (window = test_support::visible_main_window_of(process.dwProcessId)) != nullptr; }, 30000));
     auto child = [&](const char* class_name, const char* caption) {
         return FindWindowExA(window, nullptr, class_name, caption);
     };

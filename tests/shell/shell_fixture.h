@@ -9,16 +9,26 @@
 #include "speech/tasks.h"
 #include "tests/standin.h"
 #include "tests/win_test_support.h"
+#include "translate/languages.h"
 #include "translate/worker.h"
 
 namespace shell_test {
 
 using shell::Control;
 
-inline HWND main_window() {
-    static HWND window = static_cast<HWND>(shell::create_main_window(SW_SHOW));
-    return window;
+// Made once, at the first use; the focus is read as start-up left it, before any test moves it.
+struct StartedWindow {
+    HWND window = static_cast<HWND>(shell::create_main_window(SW_SHOW));
+    HWND focus = GetFocus();
+};
+
+inline const StartedWindow& started_window() {
+    static StartedWindow started;
+    return started;
 }
+
+inline HWND main_window() { return started_window().window; }
+inline HWND focus_after_startup() { return started_window().focus; }
 
 inline HWND window_of(Control control) {
     main_window();

@@ -1,21 +1,17 @@
 #include <vector>
 
 #include "speech/media_player.h"
-#include "speech/pronunciation.h"
+#include "speech/speech_output.h"
+#include "speech/web_page.h"
 #include "speech/speech_text.h"
 #include "tests/shell/shell_fixture.h"
+#include "translate/languages.h"
 
 using namespace shell_test;
 
 namespace {
 
-std::string windows_path(const std::string& unix_path) {
-    std::string path = "Z:" + unix_path;
-    for (char& c : path) if (c == '/') c = '\\';
-    return path;
-}
-
-std::string test_mp3() { return windows_path(test_support::environment("TARVIK_TEST_MP3")); }
+std::string test_mp3() { return test_support::windows_path(test_support::environment("TARVIK_TEST_MP3")); }
 
 struct CommandLog {
     std::vector<std::string> commands;

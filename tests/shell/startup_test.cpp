@@ -11,30 +11,6 @@ namespace {
 
 const char kEngine[] = "C:\\WINDOWS\\system32\\jedata.dll";
 
-struct FoundWindow {
-    DWORD process;
-    HWND window;
-};
-
-HWND visible_window_of(DWORD process) {
-    FoundWindow found{process, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM raw) -> BOOL {
-            auto* found = reinterpret_cast<FoundWindow*>(raw);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char name[64] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (owner == found->process && IsWindowVisible(window) && std::string(name) == "TarvikMainWindow") {
-                found->window = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found.window;
-}
-
 // The program copied into a folder of its own, started, and closed by its close box.
 class Program {
 public:
@@ -52,7 +28,7 @@ public:
         // Started means ready for the user: the window is shown and its thread answers messages, which
         // it does first in the event loop, after the start-up handler.
         DWORD_PTR answer = 0;
-        return test_support::wait_until([&] { return (window_ = visible_window_of(process_.dwProcessId)) != nullptr; },
+        return test_support::wait_until([&] { return (window_ = test_support::visible_main_window_of(process_.dwProcessId)) != nullptr; },
                                         30000) &&
                SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer) != 0;
     }

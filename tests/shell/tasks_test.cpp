@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 
 #include "speech/tasks.h"
 #include "tests/win_test_support.h"
@@ -12,9 +13,14 @@ std::atomic<bool> release{false};
 std::atomic<int> ownFlag{0};
 
 void counted_routine() {
-    tasks::BusyScope busy(ownFlag);
     ++runs;
     while (!release) Sleep(1);
+}
+
+void failing_routine() {
+    ++runs;
+    while (!release) Sleep(1);
+    throw std::runtime_error("the routine failed");
 }
 
 }  // namespace
@@ -33,6 +39,18 @@ TEST(Tasks, ABurstOfStartsGivesOneRun) {
     std::atomic<int> other{1};
     EXPECT_FALSE(tasks::start_guarded({&other}, ownFlag, counted_routine));
     EXPECT_EQ(ownFlag.load(), 0);
+}
+
+TEST(Tasks, TheFlagComesDownWhenTheRoutineFails) {
+    runs = 0;
+    release = false;
+    ASSERT_TRUE(tasks::start_guarded({}, ownFlag, failing_routine));
+    ASSERT_TRUE(test_support::wait_until([] { return runs.load() == 1; }));
+    EXPECT_EQ(ownFlag.load(), 1) << "the flag is up while the routine runs";
+    release = true;
+    ASSERT_TRUE(test_support::wait_until([] { return ownFlag.load() == 0; }));
+    ASSERT_TRUE(tasks::start_guarded({}, ownFlag, counted_routine)) << "a failed run does not block the next";
+    ASSERT_TRUE(test_support::wait_until([] { return ownFlag.load() == 0; }));
 }
 
 TEST(Tasks, ThreadsWaitsAndPauses) {

@@ -6,7 +6,8 @@
 #include <cstring>
 
 #include "shell/main_window.h"
-#include "speech/pronunciation.h"
+#include "speech/speech_output.h"
+#include "speech/web_page.h"
 #include "tests/standin.h"
 #include "translate/worker.h"
 

@@ -1,4 +1,5 @@
 #include "tests/shell/shell_fixture.h"
+#include "translate/languages.h"
 
 using namespace shell_test;
 

@@ -1,0 +1,36 @@
+// The one owner of WinInet sessions and handles. Every request of the program opens its session,
+// connection and request here and reads its body with read_body.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include "runtime/handle.h"
+#include "runtime/text.h"
+
+namespace net {
+
+struct InternetHandleTraits {
+    using Value = HINTERNET;
+    static HINTERNET empty() { return nullptr; }
+    static void close(HINTERNET handle) { InternetCloseHandle(handle); }
+};
+using InternetHandle = runtime::Handle<InternetHandleTraits>;
+
+// A session for one request: direct, or through the proxy as "http=" and the proxy's address. The
+// proxy name and bypass list are empty texts, not null.
+InternetHandle open_session(const runtime::Text* proxy);
+// The session kept for the life of the process, opened at the first call: direct, with no proxy
+// name and no bypass list.
+HINTERNET process_session();
+
+InternetHandle connect(HINTERNET session, const runtime::Text& host, int port, const runtime::Text& user,
+                       const runtime::Text& password);
+InternetHandle open_request(HINTERNET connection, const runtime::Text& verb, const runtime::Text& path,
+                            const char* version, DWORD flags);
+
+// Every byte of the body, in reads of up to chunk_size bytes until a read gives 0 bytes or fails.
+// before_each_read, when given, runs before every read.
+runtime::Bytes read_body(HINTERNET request, DWORD chunk_size, void (*before_each_read)() = nullptr);
+
+}  // namespace net

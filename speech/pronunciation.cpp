@@ -1,0 +1,45 @@
+#include "speech/pronunciation.h"
+
+#include "speech/speech_text.h"
+#include "translate/languages.h"
+
+namespace speech {
+
+ReuseRecord resultSpeechRecord;
+ReuseRecord sourceSpeechRecord;
+
+namespace {
+
+// Both routines bring the source language code up to date from the source list before speaking.
+void refresh_source_language(SpeechWindow& window) {
+    if (window.automatic_recognition_ticked()) translate::automatic_recognition(window);
+    translate::source_lookup(window.language_names().source);
+}
+
+}  // namespace
+
+void result_speech(SpeechWindow& window, SpeechOutput& output) {
+    if (window.result_text().empty()) return;
+    refresh_source_language(window);
+    Text text = result_text_to_speak(window.result_text());
+    // The result is spoken in the language of the last translation, not of the list.
+    Text code = translate::targetLanguageCode.get();
+    if (!resultSpeechRecord.reusable(text, code)) output.download(SpeechFile::result, text, code);
+    resultSpeechRecord.last_playback = output.play(SpeechFile::result);
+    resultSpeechRecord.last_text = text;
+    resultSpeechRecord.last_code = code;
+}
+
+void source_speech(SpeechWindow& window, SpeechOutput& output) {
+    if (window.source_text().empty()) return;
+    Text text = source_text_to_speak(window.source_text());
+    refresh_source_language(window);
+    Text code = translate::sourceLanguageCode.get();
+    // The reuse test and the record compare the whole box, not the text made from it.
+    if (!sourceSpeechRecord.reusable(window.source_text(), code)) output.download(SpeechFile::source, text, code);
+    sourceSpeechRecord.last_playback = output.play(SpeechFile::source);
+    sourceSpeechRecord.last_text = window.source_text();
+    sourceSpeechRecord.last_code = code;
+}
+
+}  // namespace speech

@@ -1,0 +1,136 @@
+// The translation worker's orchestration against a fake window and a fake service: which requests
+// it makes, in which order, with which texts and codes, and what it shows.
+#include "translate/worker.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/fake_window.h"
+
+using namespace translate;
+
+namespace {
+
+const std::string kUrlTail = "&multires=1&otf=2&ssel=0&tsel=0&sc=1";
+
+std::string url_for(const std::string& encoded, const std::string& source, const std::string& target) {
+    return "http://svc.test/translate_a/t?client=t&text=" + encoded + "&hl=zh-CN&sl=" + source + "&tl=" + target +
+           kUrlTail;
+}
+
+// The service's bracketed reply for one sentence, in UTF-8 as it travels.
+std::string sentence_reply(const std::string& translation) {
+    return "[[[\"" + translation + "\",\"x\",\"\",\"\"]],,\"en\",,[[0]],0]";
+}
+
+class Worker : public ::testing::Test {
+protected:
+    void SetUp() override { fake::reset_program_values(); }
+    fake::Window window;
+    fake::Service service;
+};
+
+}  // namespace
+
+TEST_F(Worker, OneLineIsOneCallWithItsDictionary) {
+    window.source = "Hello, world.";
+    window.rows = {kChineseSimplifiedIndex, kEnglishIndex};
+    service.answer = [](const std::string&) {
+        return std::string(
+            u8"[[[\"你好，世界。\",\"Hello， world。\",\"\",\"\"]],[[\"感叹词\",[\"喂\",\"你好\"]]],\"en\",,[[0]],0]");
+    };
+    translation_worker(window, service.get());
+
+    // Ticked, and the text starts with an ASCII byte: English into Chinese.
+    ASSERT_EQ(service.urls.size(), 1u);
+    EXPECT_EQ(service.urls[0], url_for("Hello%EF%BC%8C world%E3%80%82", "en", "zh-CN"));
+    std::vector<std::string> expected{"select 2 0", "show 你好，世界。\r\n\r\n感叹词: 1.喂  2.你好  "};
+    EXPECT_EQ(window.journal, expected);
+    EXPECT_EQ(sourceLanguageCode.get(), "en");
+    EXPECT_EQ(targetLanguageCode.get(), "zh-CN");
+    EXPECT_EQ(window.dispatches, 2);
+}
+
+TEST_F(Worker, SeveralLinesAreTranslatedClauseByClauseWithoutDictionary) {
+    window.source = "你好，世界。\r\n再见";
+    window.rows = {kEnglishIndex, kChineseSimplifiedIndex};
+    service.answer = [](const std::string& url) {
+        if (url.find("%E4%BD%A0%E5%A5%BD") != std::string::npos) return sentence_reply("Hello");
+        if (url.find("%E4%B8%96%E7%95%8C") != std::string::npos) return sentence_reply("World");
+        return sentence_reply("Goodbye");
+    };
+    translation_worker(window, service.get());
+
+    // Chinese first byte: Chinese into English, the target moved off Chinese.
+    std::vector<std::string> urls{url_for("%E4%BD%A0%E5%A5%BD", "zh-CN", "en"),
+                                  url_for("%E4%B8%96%E7%95%8C", "zh-CN", "en"),
+                                  url_for("%E5%86%8D%E8%A7%81", "zh-CN", "en")};
+    EXPECT_EQ(service.urls, urls);
+    EXPECT_EQ(window.result, "Hello,World.\r\nGoodbye.\r\n");
+    EXPECT_EQ(window.journal.front(), "select 0 2");
+}
+
+TEST_F(Worker, UntickedTheListsDecideAndStayAsTheyAre) {
+    window.ticked = false;
+    window.source = "你好";
+    window.rows = {17, 19};  // 德语 into 法语, though the text is Chinese
+    translation_worker(window, service.get());
+    ASSERT_EQ(service.urls.size(), 1u);
+    EXPECT_EQ(service.urls[0], url_for("%E4%BD%A0%E5%A5%BD", "de", "fr"));
+    EXPECT_EQ(window.rows.source, 17);
+    EXPECT_EQ(window.rows.target, 19);
+    EXPECT_EQ(window.journal.size(), 1u) << "nothing selected, only the result shown";
+}
+
+TEST_F(Worker, TickedButAlreadyRightSelectsNothing) {
+    window.source = "plain text";
+    window.rows = {kEnglishIndex, 3};
+    translation_worker(window, service.get());
+    ASSERT_EQ(service.urls.size(), 1u);
+    EXPECT_EQ(service.urls[0], url_for("plain text", "en", "ja"));
+    EXPECT_EQ(window.journal.front().rfind("show ", 0), 0u);
+}
+
+TEST_F(Worker, AListWithoutSelectionKeepsTheLastCode) {
+    targetLanguageCode.set("ko");
+    window.ticked = false;
+    window.source = "a";
+    window.rows = {kEnglishIndex, -1};
+    translation_worker(window, service.get());
+    ASSERT_EQ(service.urls.size(), 1u);
+    EXPECT_EQ(service.urls[0], url_for("a", "en", "ko"));
+}
+
+TEST_F(Worker, NoLineMeansNoRequestAndTheOldResultStays) {
+    for (const char* source : {"", "\r\n", "\r\n\r\n\r\n"}) {
+        window.source = source;
+        window.result = "earlier result";
+        window.journal.clear();
+        translation_worker(window, service.get());
+        EXPECT_TRUE(service.urls.empty()) << source;
+        EXPECT_EQ(window.result, "earlier result");
+    }
+}
+
+TEST_F(Worker, AFailedRequestShowsTheEmptyReplysText) {
+    window.source = "Hello";
+    window.result = "earlier result";
+    translation_worker(window, service.get());  // the service answers nothing
+    EXPECT_EQ(service.urls.size(), 1u);
+    EXPECT_EQ(window.result, "\r\n\r\n字典: ");
+}
+
+TEST_F(Worker, ATranslationCallReadsTheListsEveryTime) {
+    window.source = "x";
+    std::vector<std::string> seen;
+    service.answer = [&](const std::string& url) {
+        seen.push_back(url);
+        window.rows.target = 19;  // the user picks French while the first clause is on its way
+        return sentence_reply("t");
+    };
+    window.ticked = false;
+    translation_call(window, service.get(), "a", false);
+    translation_call(window, service.get(), "b", false);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], url_for("a", "en", "zh-CN"));
+    EXPECT_EQ(seen[1], url_for("b", "en", "fr"));
+}
