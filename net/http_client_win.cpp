@@ -55,7 +55,8 @@ Bytes http_request(const Text& url, Text* method, const Text* proxy, Text* reque
     if (method) *method = verb;
     handles.request = open_request(handles.connection.get(), verb, url_path(url), "HTTP/1.1", INTERNET_FLAG_RELOAD);
     if (!handles.request) return Bytes();
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {
+    for (DWORD option :
+         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {
         DWORD timeout = kTimeoutMs;
         InternetSetOptionA(handles.request.get(), option, &timeout, sizeof timeout);
     }
@@ -63,7 +64,8 @@ Bytes http_request(const Text& url, Text* method, const Text* proxy, Text* reque
     Text headers = complete_header_block(request_headers ? *request_headers : Text(), url);
     if (verb == "GET") {
         if (request_headers) *request_headers = headers;
-        HttpSendRequestA(handles.request.get(), headers.c_str(), static_cast<DWORD>(headers.size()), const_cast<char*>(""), 0);
+        HttpSendRequestA(handles.request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
+                         const_cast<char*>(""), 0);
     } else {
         Text body = request_body ? *request_body : Text();
         if (!body.empty()) {

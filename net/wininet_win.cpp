@@ -29,6 +29,11 @@ HINTERNET process_session() {
     return session;
 }
 
+HINTERNET engine_session() {
+    static HINTERNET session = open(INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr);
+    return session;
+}
+
 InternetHandle connect(HINTERNET session, const Text& host, int port, const Text& user, const Text& password) {
     return InternetHandle(InternetConnectA(session, host.c_str(), static_cast<INTERNET_PORT>(port), user.c_str(),
                                            password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
@@ -40,15 +45,16 @@ InternetHandle open_request(HINTERNET connection, const Text& verb, const Text& 
         HttpOpenRequestA(connection, verb.c_str(), path.c_str(), version, nullptr, nullptr, flags, 0));
 }
 
-Bytes read_body(HINTERNET request, DWORD chunk_size, void (*before_each_read)()) {
+Bytes read_body(HINTERNET request, DWORD chunk_size, void (*before_each_read)(), size_t largest) {
     std::vector<unsigned char> chunk(chunk_size);
     Bytes body;
-    for (;;) {
+    while (body.size() < largest) {
         if (before_each_read) before_each_read();
         DWORD count = 0;
         if (!InternetReadFile(request, chunk.data(), chunk_size, &count) || count == 0) return body;
         body.insert(body.end(), chunk.begin(), chunk.begin() + count);
     }
+    return body;
 }
 
 }  // namespace net

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <cstdint>
+
 #include "runtime/handle.h"
 #include "runtime/text.h"
 
@@ -23,14 +25,18 @@ InternetHandle open_session(const runtime::Text* proxy);
 // The session kept for the life of the process, opened at the first call: direct, with no proxy
 // name and no bypass list.
 HINTERNET process_session();
+// The session of the translation engines, kept for the life of the process so that requests to
+// the same service reuse their connection; it takes the system's proxy settings.
+HINTERNET engine_session();
 
 InternetHandle connect(HINTERNET session, const runtime::Text& host, int port, const runtime::Text& user,
                        const runtime::Text& password);
 InternetHandle open_request(HINTERNET connection, const runtime::Text& verb, const runtime::Text& path,
                             const char* version, DWORD flags);
 
-// Every byte of the body, in reads of up to chunk_size bytes until a read gives 0 bytes or fails.
-// before_each_read, when given, runs before every read.
-runtime::Bytes read_body(HINTERNET request, DWORD chunk_size, void (*before_each_read)() = nullptr);
+// Every byte of the body, in reads of up to chunk_size bytes until a read gives 0 bytes or fails,
+// or until at least `largest` bytes have come. before_each_read, when given, runs before every read.
+runtime::Bytes read_body(HINTERNET request, DWORD chunk_size, void (*before_each_read)() = nullptr,
+                         size_t largest = SIZE_MAX);
 
 }  // namespace net

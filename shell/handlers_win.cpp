@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "engines/engine.h"
+#include "engines/settings_file.h"
 #include "net/http_client.h"
 #include "shell/controls.h"
 #include "shell/window_description.h"
@@ -18,9 +20,27 @@ const int kTranslateKey = 'S';
 
 runtime::Bytes get(const runtime::Text& url) { return net::http_request(url); }
 
-void run_translation() { translate::translation_worker(worker_window(), get); }
-void run_result_speech() { speech::result_speech(worker_window(), speech::speech_output()); }
-void run_source_speech() { speech::source_speech(worker_window(), speech::speech_output()); }
+void run_translation() {
+    translate::translation_worker(worker_window(), {get, net::http_send}, engines::current_settings());
+}
+
+// A speech run keeps the settings it started with. Without speech, nothing is sent or played; a
+// speech setting that names no engine is said in a message box, since the boxes hold the user's text.
+void run_speech(void (*routine)(speech::SpeechWindow&, speech::SpeechOutput&)) {
+    engines::Settings settings = engines::current_settings();
+    engines::Choice choice = engines::speech_engine(settings);
+    if (!choice.problem.empty()) {
+        MessageBoxA(GetAncestor(static_cast<HWND>(native_window(Control::已翻译结果)), GA_ROOT),
+                    choice.problem.c_str(), "Tarvik", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    if (choice.engine == engines::Engine::none) return;
+    speech::SpeechFiles output(settings);
+    routine(worker_window(), output);
+}
+
+void run_result_speech() { run_speech(speech::result_speech); }
+void run_source_speech() { run_speech(speech::source_speech); }
 
 }  // namespace
 
@@ -43,7 +63,7 @@ void source_speech_command() {
 
 void web_page_command() {
     std::vector<runtime::Text> read = contents({Control::编辑框1, Control::源语言组合框1});
-    speech::web_page_translation(read[0], read[1]);
+    speech::web_page_translation(engines::web_host(engines::current_settings()), read[0], read[1]);
 }
 
 void web_page_key(int key_code, int) {

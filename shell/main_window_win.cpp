@@ -4,6 +4,7 @@
 
 #include "shell/controls.h"
 #include "shell/resource_ids.h"
+#include "shell/settings_dialog.h"
 #include "shell/window_description.h"
 #include "speech/media_player.h"
 
@@ -13,6 +14,8 @@ namespace {
 
 const char kWindowClass[] = "TarvikMainWindow";
 const int kFirstControlId = 1000;
+// The system keeps the low four bits of a system-menu command for itself.
+const WPARAM kSystemCommandMask = 0xFFF0;
 const int kOpenListHeight = 160;
 // Some systems leave the field, sized for their own font until ours is set, out of the open list's
 // height. Making the list this much taller at once spares a resize of every list at start-up.
@@ -148,6 +151,10 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
             }
             break;
         }
+        case WM_SYSCOMMAND:
+            if ((w & kSystemCommandMask) != kSettingsCommand) break;
+            show_settings_dialog(window);
+            return 0;
         case WM_DESTROY:
             shutdown_handler();
             speech::destroy_media_player();
@@ -182,6 +189,7 @@ void* create_main_window(int show_command) {
                                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, left, top,
                                   description.width, description.height, nullptr, nullptr, instance, nullptr);
     if (window) {
+        add_settings_menu_item(window);
         // The window is on screen before the skin engine loads. The start-up handler still runs
         // before the event loop takes any input, and the engine repaints every window it skins.
         ShowWindow(window, show_command);

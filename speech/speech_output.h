@@ -2,18 +2,24 @@
 // download and played on the media player.
 #pragma once
 
-#include "runtime/shared_value.h"
+#include "engines/settings.h"
 #include "speech/pronunciation.h"
 
 namespace speech {
 
-// Where speech requests go; the build's setting unless a test changes it.
-extern runtime::SharedText speechHost;
-
 Text result_speech_file();  // program directory + "\zaz结果发音文件.mp3"
 Text source_speech_file();  // program directory + "\zaz原文发音文件.mp3"
 
-// The speech files, the speech download and the media player, for the speech routines.
-SpeechOutput& speech_output();
+// The speech files, the speech download and the media player, for one speech run with the
+// settings it started with.
+class SpeechFiles final : public SpeechOutput {
+public:
+    explicit SpeechFiles(const engines::Settings& settings) : settings_(settings) {}
+    void download(SpeechFile file, const Text& text, const Text& language_code) override;
+    int play(SpeechFile file) override;
+
+private:
+    engines::Settings settings_;
+};
 
 }  // namespace speech

@@ -5,13 +5,10 @@
 #include "speech/speech_download.h"
 #include "speech/speech_text.h"
 #include "speech/tasks.h"
-#include "tarvik_config.h"
 
 namespace speech {
 
 using namespace runtime;
-
-SharedText speechHost{TARVIK_SPEECH_HOST};
 
 Text result_speech_file() { return program_directory() + "\\zaz结果发音文件.mp3"; }
 Text source_speech_file() { return program_directory() + "\\zaz原文发音文件.mp3"; }
@@ -24,32 +21,24 @@ const int kPauseBeforeDownloadMs = 100;
 
 Text path_of(SpeechFile file) { return file == SpeechFile::result ? result_speech_file() : source_speech_file(); }
 
-class FileAndPlayer final : public SpeechOutput {
-public:
-    void download(SpeechFile file, const Text& text, const Text& language_code) override {
-        Text path = path_of(file);
-        remove_file(path);
-        tasks::timed_pause(kPauseBeforeDownloadMs);
-        write_file(path, speech_download(speech_url(speechHost.get(), text, language_code)));
-    }
-
-    int play(SpeechFile file) override {
-        open_media(path_of(file));
-        int length = media_length();
-        int played = play_media(-1) ? 1 : 0;
-        // Playing returns at once; the pause holds the thread until the sound has ended.
-        tasks::timed_pause(length);
-        stop_media();
-        close_media();
-        return played;
-    }
-};
-
 }  // namespace
 
-SpeechOutput& speech_output() {
-    static FileAndPlayer output;
-    return output;
+void SpeechFiles::download(SpeechFile file, const Text& text, const Text& language_code) {
+    Text path = path_of(file);
+    remove_file(path);
+    tasks::timed_pause(kPauseBeforeDownloadMs);
+    write_file(path, speech_download(speech_url(engines::speech_host(settings_), text, language_code)));
+}
+
+int SpeechFiles::play(SpeechFile file) {
+    open_media(path_of(file));
+    int length = media_length();
+    int played = play_media(-1) ? 1 : 0;
+    // Playing returns at once; the pause holds the thread until the sound has ended.
+    tasks::timed_pause(length);
+    stop_media();
+    close_media();
+    return played;
 }
 
 }  // namespace speech

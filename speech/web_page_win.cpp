@@ -5,18 +5,15 @@
 
 #include "runtime/system.h"
 #include "speech/speech_text.h"
-#include "tarvik_config.h"
 #include "translate/languages.h"
 
 namespace speech {
 
 using namespace runtime;
 
-SharedText webHost{TARVIK_WEB_HOST};
-
-void web_page_translation(const Text& address, const Text& list_name) {
+void web_page_translation(const Text& host, const Text& address, const Text& list_name) {
     if (!address.empty()) translate::web_page_source_lookup(list_name);
-    Text url = web_page_url(webHost.get(), address, translate::webPageLanguageCode.get());
+    Text url = web_page_url(host, address, translate::webPageLanguageCode.get());
     if (file_exists(kBrowserPath)) {
         run_command_line(browser_command_line(url), false);
     } else {

@@ -9,6 +9,7 @@
 
 #include "speech/pronunciation.h"
 #include "translate/languages.h"
+#include "translate/worker.h"
 
 namespace fake {
 
@@ -48,10 +49,15 @@ private:
     }
 };
 
-// The translation service: answers each URL from a function of the URL and keeps every URL asked.
+// The services: the classic endpoint answers each URL from a function of the URL, an engine each
+// request from a function of the request; every URL and request is kept.
 struct Service {
     std::function<std::string(const std::string& url)> answer = [](const std::string&) { return std::string(); };
+    std::function<net::HttpReply(const net::HttpRequest&)> engine = [](const net::HttpRequest&) {
+        return net::HttpReply{0, {}, net::kErrorCannotConnect};
+    };
     std::vector<std::string> urls;
+    std::vector<net::HttpRequest> requests;
 
     translate::HttpGet get() {
         return [this](const Text& url) {
@@ -59,6 +65,12 @@ struct Service {
             std::string body = answer(url);
             return Bytes(body.begin(), body.end());
         };
+    }
+    translate::Network network() {
+        return {get(), [this](const net::HttpRequest& request) {
+                    requests.push_back(request);
+                    return engine(request);
+                }};
     }
 };
 
@@ -77,11 +89,18 @@ struct Speaker final : speech::SpeechOutput {
     }
 };
 
-// The language codes as at start, and requests to a host of the tests' own.
+// The language codes as at start.
 inline void reset_program_values() {
     translate::sourceLanguageCode.set("");
     translate::targetLanguageCode.set("");
-    translate::translateHost.set("svc.test");
+}
+
+// Classic settings whose endpoints are a host of the tests' own.
+inline engines::Settings classic_settings() {
+    engines::Settings settings;
+    settings.translate_host = "svc.test";
+    settings.speech_host = "svc.test";
+    return settings;
 }
 
 }  // namespace fake

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "engines/settings.h"
+#include "engines/settings_file.h"
 #include "net/http_client.h"
 #include "tests/win_test_support.h"
 
@@ -11,6 +13,19 @@ namespace standin {
 
 inline std::string host() { return "127.0.0.1:" + test_support::environment("TARVIK_STANDIN_PORT", "18081"); }
 inline std::string url(const std::string& path) { return "http://" + host() + path; }
+
+// Classic settings with every classic endpoint at the stand-in, as the tests' program uses them.
+inline engines::Settings settings() {
+    engines::Settings settings;
+    settings.translate_host = settings.speech_host = settings.web_host = host();
+    return settings;
+}
+inline void use_classic_hosts(const std::string& translate_host = host(), const std::string& web_host = host()) {
+    engines::Settings in_force = settings();
+    in_force.translate_host = translate_host;
+    in_force.web_host = web_host;
+    engines::use_settings(in_force);
+}
 
 inline std::string get(const std::string& path) { return runtime::to_text(net::http_request(url(path))); }
 inline void reset() { get("/_reset"); }

@@ -1,13 +1,43 @@
 #include "translate/worker.h"
 
+#include "engines/engine.h"
 #include "net/url.h"
-#include "tarvik_config.h"
 #include "translate/languages.h"
 #include "translate/reply.h"
 
 namespace translate {
 
-runtime::SharedText translateHost{TARVIK_TRANSLATE_HOST};
+namespace {
+
+Text cut(const Text& reply, bool with_dictionary, const Text& source_code) {
+    return with_dictionary ? cut_translation_with_dictionary(reply, source_code) : cut_translation(reply);
+}
+
+// The pieces the algorithm asks for are gathered first, sent in as few requests as the engine
+// takes, and then handed back in the same order: the result is what piece-by-piece calls give.
+std::optional<Text> engine_translation(TranslationWindow& window, const net::HttpSend& send,
+                                       const engines::Choice& choice, const Text& text) {
+    std::vector<Text> pieces;
+    auto gather = [&](const Text& piece, bool) {
+        pieces.push_back(piece);
+        return Text();
+    };
+    if (!translate_lines(text, gather)) return std::nullopt;
+    if (!choice.problem.empty()) return choice.problem;
+    LanguageNames names = window.language_names();
+    source_lookup(names.source);
+    target_lookup(names.target);
+    Text source_code = sourceLanguageCode.get();
+    engines::Replies replies = engines::translate_pieces(choice, pieces, source_code, targetLanguageCode.get(), send);
+    if (!replies.failure.empty()) return replies.failure;
+    size_t next = 0;
+    auto hand_back = [&](const Text&, bool with_dictionary) {
+        return next < replies.replies.size() ? cut(replies.replies[next++], with_dictionary, source_code) : Text();
+    };
+    return translate_lines(text, hand_back);
+}
+
+}  // namespace
 
 void automatic_recognition(TranslationWindow& window) {
     LanguagePair current = window.language_rows();
@@ -15,25 +45,32 @@ void automatic_recognition(TranslationWindow& window) {
     if (picked.source != current.source || picked.target != current.target) window.select_language_rows(picked);
 }
 
-Text translation_call(TranslationWindow& window, const HttpGet& get, const Text& piece, bool with_dictionary) {
+Text translation_call(TranslationWindow& window, const HttpGet& get, const Text& host, const Text& piece,
+                      bool with_dictionary) {
     LanguageNames names = window.language_names();
     source_lookup(names.source);
     target_lookup(names.target);
     Text source_code = sourceLanguageCode.get();
-    Text url = translation_url(translateHost.get(), piece, source_code, targetLanguageCode.get());
-    Text reply = net::url_decode(runtime::to_text(get(url)));
-    return with_dictionary ? cut_translation_with_dictionary(reply, source_code) : cut_translation(reply);
+    Text url = translation_url(host, piece, source_code, targetLanguageCode.get());
+    return cut(net::url_decode(runtime::to_text(get(url))), with_dictionary, source_code);
 }
 
-void translation_worker(TranslationWindow& window, const HttpGet& get) {
+void translation_worker(TranslationWindow& window, const Network& network, const engines::Settings& settings) {
     if (window.automatic_recognition_ticked()) automatic_recognition(window);
     window.dispatch_events();
     Text text = comma_pass(window.source_text());
     window.dispatch_events();
-    auto call = [&](const Text& piece, bool with_dictionary) {
-        return translation_call(window, get, piece, with_dictionary);
-    };
-    std::optional<Text> result = translate_lines(period_pass(text), call);
+    text = period_pass(text);
+    engines::Choice choice = engines::translation_engine(settings);
+    std::optional<Text> result;
+    if (choice.engine == engines::Engine::classic && choice.problem.empty()) {
+        Text host = engines::translate_host(settings);
+        result = translate_lines(text, [&](const Text& piece, bool with_dictionary) {
+            return translation_call(window, network.get, host, piece, with_dictionary);
+        });
+    } else {
+        result = engine_translation(window, network.send, choice, text);
+    }
     if (result) window.show_result(*result);
 }
 

@@ -4,7 +4,8 @@
 
 #include <functional>
 
-#include "runtime/shared_value.h"
+#include "engines/settings.h"
+#include "net/http.h"
 #include "runtime/text.h"
 #include "translate/algorithm.h"
 
@@ -12,9 +13,6 @@ namespace translate {
 
 using runtime::Bytes;
 using runtime::Text;
-
-// Where translation requests go (host and optional port); the build's setting unless a test changes it.
-extern runtime::SharedText translateHost;
 
 // The names shown in the source and the target language list.
 struct LanguageNames {
@@ -43,14 +41,23 @@ protected:
 // One GET of a URL: the reply body as received, empty when nothing came back.
 using HttpGet = std::function<Bytes(const Text& url)>;
 
+// How the worker reaches the services: the classic endpoint's GET, and the engines' requests.
+struct Network {
+    HttpGet get;
+    net::HttpSend send;
+};
+
 // Picks the language pair from the first byte of the source text (callers test the tick first).
 void automatic_recognition(TranslationWindow& window);
 
-// One request for a piece of text: the display text with or without the dictionary lines. Looks
-// both languages up from the lists first.
-Text translation_call(TranslationWindow& window, const HttpGet& get, const Text& piece, bool with_dictionary);
+// One request to the classic endpoint at that host for a piece of text: the display text with or
+// without the dictionary lines. Looks both languages up from the lists first.
+Text translation_call(TranslationWindow& window, const HttpGet& get, const Text& host, const Text& piece,
+                      bool with_dictionary);
 
-// A whole run: recognition when ticked, the punctuation passes, the calls, the result shown.
-void translation_worker(TranslationWindow& window, const HttpGet& get);
+// A whole run with the settings it started with: recognition when ticked, the punctuation passes,
+// the requests (one per piece for the classic endpoint, batches for an engine that takes them),
+// the result shown; or the one line that says why nothing could be translated.
+void translation_worker(TranslationWindow& window, const Network& network, const engines::Settings& settings);
 
 }  // namespace translate

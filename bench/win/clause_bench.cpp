@@ -14,7 +14,7 @@
 #include "shell/handlers.h"
 #include "shell/main_window.h"
 #include "speech/tasks.h"
-#include "translate/worker.h"
+#include "engines/settings_file.h"
 
 namespace {
 
@@ -30,7 +30,9 @@ void pump_for(int milliseconds) {
 
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
-    translate::translateHost.set(argv[1]);
+    engines::Settings settings;
+    settings.translate_host = argv[1];
+    engines::use_settings(settings);
     int clauses = std::atoi(argv[2]);
     void* window = shell::create_main_window(SW_SHOW);
     pump_for(1000);

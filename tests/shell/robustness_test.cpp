@@ -97,7 +97,7 @@ TEST_F(Robustness, NetworkFaultsGiveWhatTheCuttingMakesOfThem) {
     ASSERT_TRUE(test_support::wait_until(translated, 60000));
     EXPECT_EQ(shell::content(Control::已翻译结果).rfind("s0 s1 s2 ", 0), 0u);
 
-    translate::translateHost.set("127.0.0.1:1");
+    standin::use_classic_hosts("127.0.0.1:1");
     click(Control::翻译按钮);
     ASSERT_TRUE(test_support::wait_until(translated, 60000));
     EXPECT_EQ(shell::content(Control::已翻译结果), "\r\n\r\n字典: ");
@@ -125,7 +125,6 @@ TEST_F(Robustness, AStallBeyondTheTimeOutEndsTheRequest) {
 }
 
 TEST_F(Robustness, ClickStormsStartOneWorkerOfEachKind) {
-    speech::speechHost.set(standin::host());
     shell::set_content(Control::要翻译的, "storm");
     shell::set_content(Control::已翻译结果, "storm result");
     standin::mode("fault=stall&seconds=2");

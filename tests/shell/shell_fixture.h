@@ -64,7 +64,7 @@ protected:
         ASSERT_NE(main_window(), nullptr);
         ASSERT_TRUE(test_support::wait_until(all_idle, 30000)) << "work of an earlier test still runs";
         standin::reset();
-        translate::translateHost.set(standin::host());
+        standin::use_classic_hosts();
         hold_keys({});
         shell::set_content(Control::要翻译的, "");
         shell::set_content(Control::已翻译结果, "");

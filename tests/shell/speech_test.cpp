@@ -44,7 +44,6 @@ class Speech : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        speech::speechHost.set(standin::host());
         translate::targetLanguageCode.set("en");
     }
 };
@@ -155,7 +154,7 @@ protected:
     const std::string calls_file = "C:\\tarvik_browser_calls.txt";
     void SetUp() override {
         WindowTest::SetUp();
-        speech::webHost.set("web.test");
+        standin::use_classic_hosts(standin::host(), "web.test");
         ASSERT_TRUE(CopyFileA((runtime::program_directory() + "\\recorder.exe").c_str(), speech::kBrowserPath, FALSE));
         DeleteFileA(calls_file.c_str());
     }

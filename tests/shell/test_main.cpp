@@ -13,8 +13,7 @@
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--program") == 0) {
-        translate::translateHost.set(standin::host());
-        speech::speechHost.set(standin::host());
+        engines::use_settings(standin::settings());
         void* window = shell::create_main_window(SW_SHOW);
         ExitProcess(window ? static_cast<UINT>(shell::run_event_loop(window)) : 1);
     }

@@ -68,7 +68,7 @@ TEST_F(Translation, WithoutAutomaticRecognitionTheListsDecide) {
 }
 
 TEST_F(Translation, RefusedConnectionShowsTheBareHeading) {
-    translate::translateHost.set("127.0.0.1:1");
+    standin::use_classic_hosts("127.0.0.1:1");
     shell::set_content(Control::要翻译的, "Hi");
     translate_by_button();
     EXPECT_EQ(shell::content(Control::已翻译结果), "\r\n\r\n字典: ");

@@ -27,6 +27,7 @@ protected:
     void SetUp() override { fake::reset_program_values(); }
     fake::Window window;
     fake::Service service;
+    engines::Settings settings = fake::classic_settings();
 };
 
 }  // namespace
@@ -38,7 +39,7 @@ TEST_F(Worker, OneLineIsOneCallWithItsDictionary) {
         return std::string(
             u8"[[[\"你好，世界。\",\"Hello， world。\",\"\",\"\"]],[[\"感叹词\",[\"喂\",\"你好\"]]],\"en\",,[[0]],0]");
     };
-    translation_worker(window, service.get());
+    translation_worker(window, service.network(), settings);
 
     // Ticked, and the text starts with an ASCII byte: English into Chinese.
     ASSERT_EQ(service.urls.size(), 1u);
@@ -58,7 +59,7 @@ TEST_F(Worker, SeveralLinesAreTranslatedClauseByClauseWithoutDictionary) {
         if (url.find("%E4%B8%96%E7%95%8C") != std::string::npos) return sentence_reply("World");
         return sentence_reply("Goodbye");
     };
-    translation_worker(window, service.get());
+    translation_worker(window, service.network(), settings);
 
     // Chinese first byte: Chinese into English, the target moved off Chinese.
     std::vector<std::string> urls{url_for("%E4%BD%A0%E5%A5%BD", "zh-CN", "en"),
@@ -73,7 +74,7 @@ TEST_F(Worker, UntickedTheListsDecideAndStayAsTheyAre) {
     window.ticked = false;
     window.source = "你好";
     window.rows = {17, 19};  // 德语 into 法语, though the text is Chinese
-    translation_worker(window, service.get());
+    translation_worker(window, service.network(), settings);
     ASSERT_EQ(service.urls.size(), 1u);
     EXPECT_EQ(service.urls[0], url_for("%E4%BD%A0%E5%A5%BD", "de", "fr"));
     EXPECT_EQ(window.rows.source, 17);
@@ -84,7 +85,7 @@ TEST_F(Worker, UntickedTheListsDecideAndStayAsTheyAre) {
 TEST_F(Worker, TickedButAlreadyRightSelectsNothing) {
     window.source = "plain text";
     window.rows = {kEnglishIndex, 3};
-    translation_worker(window, service.get());
+    translation_worker(window, service.network(), settings);
     ASSERT_EQ(service.urls.size(), 1u);
     EXPECT_EQ(service.urls[0], url_for("plain text", "en", "ja"));
     EXPECT_EQ(window.journal.front().rfind("show ", 0), 0u);
@@ -95,7 +96,7 @@ TEST_F(Worker, AListWithoutSelectionKeepsTheLastCode) {
     window.ticked = false;
     window.source = "a";
     window.rows = {kEnglishIndex, -1};
-    translation_worker(window, service.get());
+    translation_worker(window, service.network(), settings);
     ASSERT_EQ(service.urls.size(), 1u);
     EXPECT_EQ(service.urls[0], url_for("a", "en", "ko"));
 }
@@ -105,7 +106,7 @@ TEST_F(Worker, NoLineMeansNoRequestAndTheOldResultStays) {
         window.source = source;
         window.result = "earlier result";
         window.journal.clear();
-        translation_worker(window, service.get());
+        translation_worker(window, service.network(), settings);
         EXPECT_TRUE(service.urls.empty()) << source;
         EXPECT_EQ(window.result, "earlier result");
     }
@@ -114,7 +115,7 @@ TEST_F(Worker, NoLineMeansNoRequestAndTheOldResultStays) {
 TEST_F(Worker, AFailedRequestShowsTheEmptyReplysText) {
     window.source = "Hello";
     window.result = "earlier result";
-    translation_worker(window, service.get());  // the service answers nothing
+    translation_worker(window, service.network(), settings);  // the service answers nothing
     EXPECT_EQ(service.urls.size(), 1u);
     EXPECT_EQ(window.result, "\r\n\r\n字典: ");
 }
@@ -128,9 +129,103 @@ TEST_F(Worker, ATranslationCallReadsTheListsEveryTime) {
         return sentence_reply("t");
     };
     window.ticked = false;
-    translation_call(window, service.get(), "a", false);
-    translation_call(window, service.get(), "b", false);
+    translation_call(window, service.get(), "svc.test", "a", false);
+    translation_call(window, service.get(), "svc.test", "b", false);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0], url_for("a", "en", "zh-CN"));
     EXPECT_EQ(seen[1], url_for("b", "en", "fr"));
+}
+
+namespace {
+
+// A LibreTranslate server in the fake: "<target>:<text>" for each text, and a batch limit.
+net::HttpReply libre_server(const net::HttpRequest& request, size_t batch_limit, int& requests) {
+    ++requests;
+    std::string body(request.body.begin(), request.body.end());
+    std::vector<std::string> texts;
+    bool list = body.find("\"q\":[") != std::string::npos;
+    size_t at = body.find("\"q\":") + (list ? 5 : 4);
+    while (body[at] == '"') {
+        size_t end = body.find('"', at + 1);
+        texts.push_back(body.substr(at + 1, end - at - 1));
+        at = end + 1;
+        if (!list) break;
+        if (body[at] == ',') ++at;
+    }
+    auto reply = [](int status, const std::string& text) { return net::HttpReply{status, Bytes(text.begin(), text.end()), 0}; };
+    if (texts.size() > batch_limit) {
+        return reply(400, "{\"error\":\"Invalid request: request (" + std::to_string(texts.size()) +
+                              ") exceeds text limit (" + std::to_string(batch_limit) + ")\"}");
+    }
+    std::string out;
+    for (const std::string& text : texts) out += (out.empty() ? "" : ",") + std::string("\"zh:") + text + "\"";
+    return reply(200, "{\"translatedText\":" + (list ? "[" + out + "]" : out) + "}");
+}
+
+}  // namespace
+
+class EngineWorker : public Worker {
+protected:
+    void SetUp() override {
+        Worker::SetUp();
+        settings.translation = {"libretranslate", "http://lt.test", "", false};
+        window.ticked = false;
+        window.rows = {kEnglishIndex, kChineseSimplifiedIndex};
+    }
+    std::string run(size_t batch_limit, int& requests) {
+        service.engine = [&](const net::HttpRequest& request) { return libre_server(request, batch_limit, requests); };
+        window.result.clear();
+        translation_worker(window, service.network(), settings);
+        return window.result;
+    }
+};
+
+TEST_F(EngineWorker, SeveralLinesGoInOneBatchAndShowWhatPieceByPieceShows) {
+    window.source = "one, two.\r\nthree\r\n\r\nfour. five";
+    int batched = 0, one_by_one = 0;
+    std::string all_at_once = run(100, batched);
+    std::string piece_by_piece = run(1, one_by_one);
+    EXPECT_EQ(batched, 1);
+    EXPECT_GT(one_by_one, 5);
+    EXPECT_EQ(all_at_once, piece_by_piece);
+    for (const char* piece : {"zh:one", "zh:three", "zh:four", "\r\n\r\n"}) {
+        EXPECT_NE(all_at_once.find(piece), std::string::npos) << piece;
+    }
+    EXPECT_TRUE(service.urls.empty()) << "nothing goes to the classic endpoint";
+    EXPECT_EQ(service.requests[0].url, "http://lt.test/translate");
+}
+
+TEST_F(EngineWorker, OneLineIsOneTextAndShowsItsTranslation) {
+    window.source = "Hello, world.";
+    int requests = 0;
+    EXPECT_EQ(run(100, requests), "zh:Hello， world。");
+    EXPECT_EQ(requests, 1);
+    std::string body(service.requests[0].body.begin(), service.requests[0].body.end());
+    EXPECT_NE(body.find("\"q\":\"Hello"), std::string::npos) << body;
+    EXPECT_EQ(sourceLanguageCode.get(), "en");
+}
+
+TEST_F(EngineWorker, ARefusalShowsOneLineAndNothingHalfTranslated) {
+    window.source = "a\r\nb";
+    service.engine = [](const net::HttpRequest&) {
+        std::string body = R"({"error": "Slowdown: 20 per 1 minute"})";
+        return net::HttpReply{429, Bytes(body.begin(), body.end()), 0};
+    };
+    translation_worker(window, service.network(), settings);
+    EXPECT_EQ(window.result, "翻译失败：LibreTranslate 返回 HTTP 429：Slowdown: 20 per 1 minute");
+    EXPECT_EQ(window.source, "a\r\nb");
+}
+
+TEST_F(EngineWorker, AnUnknownEngineSendsNothing) {
+    settings.translation.engine = "systran";
+    window.source = "a";
+    translation_worker(window, service.network(), settings);
+    EXPECT_TRUE(service.requests.empty());
+    EXPECT_TRUE(service.urls.empty());
+    EXPECT_NE(window.result.find("[translation] engine=systran"), std::string::npos) << window.result;
+    // Without a line of text there is nothing to say either.
+    window.source = "\r\n";
+    window.result = "kept";
+    translation_worker(window, service.network(), settings);
+    EXPECT_EQ(window.result, "kept");
 }

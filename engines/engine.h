@@ -1,0 +1,47 @@
+// The engine chosen for translation or speech, and what every engine shares: the one-line failure
+// message and the reply in the classic endpoint's own form, so that one reply cutting serves all.
+#pragma once
+
+#include <vector>
+
+#include "engines/settings.h"
+#include "net/http.h"
+
+namespace engines {
+
+enum class Engine { classic, libretranslate, none };
+
+struct Choice {
+    Engine engine = Engine::classic;
+    Text address;  // without a trailing slash
+    Text key;
+    Text problem;  // not empty: the line to show instead of sending anything
+};
+
+Choice translation_engine(const Settings& settings);
+// The names the [translation] and [speech] engine keys take, in the order the dialog offers them.
+const std::vector<Text>& translation_engine_names();
+const std::vector<Text>& speech_engine_names();
+// Speech without a [speech] section is classic speech.
+Choice speech_engine(const Settings& settings);
+
+// The name a user knows the engine by, in messages.
+const char* display_name(Engine engine);
+
+// The line shown in place of a result when a request was refused or got no usable reply. The
+// service's own message, when it sent one, is given in UTF-8 as it came.
+Text failure_line(Engine engine, const net::HttpReply& reply, const Text& service_message_utf8);
+
+// What the classic endpoint sends for a piece whose translation is the given UTF-8 text, in the
+// decoded form that the reply cutting reads. The source code is the one the lists gave.
+Text classic_reply(const Text& translation_utf8, const Text& source_code);
+
+// The translations of the pieces, each as a classic reply, or the failure line.
+struct Replies {
+    std::vector<Text> replies;
+    Text failure;
+};
+Replies translate_pieces(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
+                         const Text& target_code, const net::HttpSend& send);
+
+}  // namespace engines

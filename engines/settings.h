@@ -1,0 +1,52 @@
+// The settings that choose the services: read from tarvik.ini, written by the settings dialog.
+// A missing file or key means the classic endpoints, exactly as the program has always used them.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "runtime/text.h"
+
+namespace engines {
+
+using runtime::Text;
+
+// One [translation] or [speech] section: the engine's name as written, its address and its key.
+struct ServiceSettings {
+    Text engine;
+    Text address;
+    Text key;                     // in the clear once loaded; the file may hold it protected for the user
+    bool key_unreadable = false;  // a protected key that this user cannot open
+};
+
+struct Settings {
+    ServiceSettings translation{"classic", "", "", false};
+    ServiceSettings speech{"classic", "", "", false};
+    bool speech_section = false;  // whether the file has a [speech] section at all
+    // The [classic] section: hosts of the classic endpoints, each with an optional ":port". Empty
+    // means the build's host; only what the file says is written back.
+    Text translate_host;
+    Text speech_host;
+    Text web_host;
+};
+
+// The classic endpoints' hosts in force: the file's, or the build's.
+Text translate_host(const Settings& settings);
+Text speech_host(const Settings& settings);
+Text web_host(const Settings& settings);
+
+// Reads the settings through a lookup of one value by section and key (absent: nothing). Empty
+// values count as absent, so a half-filled file falls back key by key.
+using SettingLookup = std::function<std::optional<Text>(const char* section, const char* key)>;
+Settings read_settings(const SettingLookup& lookup, bool has_speech_section);
+
+// The file's text, whole: both services' sections (the speech one only when there is one), and
+// the [classic] keys that are set. Keys as given: the caller protects them first.
+Text settings_file_text(const Settings& settings);
+
+// Names as they stand in the file.
+extern const char kClassic[];
+extern const char kLibreTranslate[];
+extern const char kNoSpeech[];
+
+}  // namespace engines

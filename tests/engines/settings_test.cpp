@@ -1,0 +1,133 @@
+// The settings file's keys, what they choose, and the one-line messages every engine shares.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "engines/engine.h"
+#include "engines/json_text.h"
+#include "engines/settings.h"
+#include "tarvik_config.h"
+
+using namespace engines;
+
+namespace {
+
+using Ini = std::map<std::string, std::string>;  // "section/key" -> value
+
+Settings read(const Ini& ini) {
+    bool speech = false;
+    for (const auto& entry : ini) speech = speech || entry.first.rfind("speech/", 0) == 0;
+    return read_settings(
+        [&](const char* section, const char* key) -> std::optional<Text> {
+            auto found = ini.find(std::string(section) + "/" + key);
+            if (found == ini.end()) return std::nullopt;
+            return found->second;
+        },
+        speech);
+}
+
+net::HttpReply status(int code) { return net::HttpReply{code, {}, 0}; }
+
+}  // namespace
+
+TEST(Settings, NothingWrittenMeansTheClassicEndpointsOfTheBuild) {
+    Settings settings = read({});
+    EXPECT_EQ(settings.translation.engine, "classic");
+    EXPECT_FALSE(settings.speech_section);
+    EXPECT_EQ(translate_host(settings), TARVIK_TRANSLATE_HOST);
+    EXPECT_EQ(speech_host(settings), TARVIK_SPEECH_HOST);
+    EXPECT_EQ(web_host(settings), TARVIK_WEB_HOST);
+    EXPECT_EQ(translation_engine(settings).engine, Engine::classic);
+    EXPECT_TRUE(translation_engine(settings).problem.empty());
+    EXPECT_EQ(speech_engine(settings).engine, Engine::classic);
+    // Empty values count as absent, key by key.
+    Settings half = read({{"translation/engine", ""}, {"classic/translate_host", ""}, {"classic/web_host", "w:8"}});
+    EXPECT_EQ(half.translation.engine, "classic");
+    EXPECT_EQ(translate_host(half), TARVIK_TRANSLATE_HOST);
+    EXPECT_EQ(web_host(half), "w:8");
+}
+
+TEST(Settings, EnginesAddressesAndKeys) {
+    Settings libre = read({{"translation/engine", "libretranslate"}});
+    Choice choice = translation_engine(libre);
+    EXPECT_EQ(choice.engine, Engine::libretranslate);
+    EXPECT_EQ(choice.address, "http://127.0.0.1:5000");
+    EXPECT_TRUE(choice.key.empty());
+
+    // No scheme means http://; slashes at the end go.
+    libre = read({{"translation/engine", "libretranslate"},
+                  {"translation/address", "lt.example:5000//"},
+                  {"translation/key", "k-1"}});
+    choice = translation_engine(libre);
+    EXPECT_EQ(choice.address, "http://lt.example:5000");
+    EXPECT_EQ(choice.key, "k-1");
+    libre.translation.address = "https://lt.example/";
+    EXPECT_EQ(translation_engine(libre).address, "https://lt.example");
+
+    // An unknown engine names the setting to fix, and leaves the key out of the message.
+    Settings unknown = read({{"translation/engine", "deepl"}, {"translation/key", "secret-key"}});
+    Text problem = translation_engine(unknown).problem;
+    EXPECT_NE(problem.find("[translation] engine=deepl"), Text::npos) << problem;
+    EXPECT_EQ(problem.find("secret-key"), Text::npos);
+    Settings unreadable = libre;
+    unreadable.translation.key_unreadable = true;
+    EXPECT_NE(translation_engine(unreadable).problem.find("[translation] key"), Text::npos);
+}
+
+TEST(Settings, SpeechSectionDecidesSpeech) {
+    EXPECT_EQ(speech_engine(read({{"translation/engine", "libretranslate"}})).engine, Engine::classic);
+    EXPECT_EQ(speech_engine(read({{"speech/engine", "none"}})).engine, Engine::none);
+    EXPECT_EQ(speech_engine(read({{"speech/engine", "classic"}})).engine, Engine::classic);
+    Choice unknown = speech_engine(read({{"speech/engine", "espeak"}}));
+    EXPECT_NE(unknown.problem.find("[speech] engine=espeak"), Text::npos);
+}
+
+TEST(Settings, TheFileIsWrittenWholeAndReadsBackTheSame) {
+    Settings settings;
+    settings.translation = {"libretranslate", "https://lt.example", "dpapi:AAAA", false};
+    settings.speech_section = true;
+    settings.speech = {"none", "", "", false};
+    settings.speech_host = "127.0.0.1:9";
+    Text text = settings_file_text(settings);
+    EXPECT_EQ(text,
+              "[translation]\r\nengine=libretranslate\r\naddress=https://lt.example\r\nkey=dpapi:AAAA\r\n\r\n"
+              "[speech]\r\nengine=none\r\naddress=\r\nkey=\r\n\r\n"
+              "[classic]\r\nspeech_host=127.0.0.1:9\r\n");
+    // Without a speech section and without [classic] values, neither is written.
+    EXPECT_EQ(settings_file_text(Settings()), "[translation]\r\nengine=classic\r\naddress=\r\nkey=\r\n\r\n");
+    // A line break in a value cannot start a key of its own.
+    settings.translation.address = "http://a\r\nkey=stolen";
+    EXPECT_NE(settings_file_text(settings).find("address=http://a  key=stolen\r\n"), Text::npos);
+}
+
+TEST(FailureLine, SaysTheEngineTheStatusAndTheServicesWords) {
+    EXPECT_EQ(failure_line(Engine::libretranslate, status(429), "Slowdown: 20 per 1 minute"),
+              "翻译失败：LibreTranslate 返回 HTTP 429：Slowdown: 20 per 1 minute");
+    EXPECT_EQ(failure_line(Engine::libretranslate, status(500), ""), "翻译失败：LibreTranslate 返回 HTTP 500");
+    EXPECT_EQ(failure_line(Engine::libretranslate, status(302), ""), "翻译失败：LibreTranslate 返回 HTTP 302");
+    EXPECT_EQ(failure_line(Engine::libretranslate, status(200), ""),
+              "翻译失败：LibreTranslate 的回复无法识别（HTTP 200）");
+    EXPECT_EQ(failure_line(Engine::libretranslate, net::HttpReply{0, {}, net::kErrorTimeout}, ""),
+              "翻译失败：LibreTranslate 没有及时回应（超时）");
+    EXPECT_EQ(failure_line(Engine::libretranslate, net::HttpReply{0, {}, 12045}, ""),
+              "翻译失败：LibreTranslate 的证书不受信任（错误 12045）");
+    EXPECT_EQ(failure_line(Engine::libretranslate, net::HttpReply{0, {}, net::kErrorCannotConnect}, ""),
+              "翻译失败：无法连接 LibreTranslate（错误 12029）");
+}
+
+TEST(FailureLine, TheServicesMessageStaysOneShortLine) {
+    // UTF-8 from the service, GBK on screen; line breaks become spaces.
+    Text line = failure_line(Engine::libretranslate, status(400), u8"  第一行\r\n第二行\t!  ");
+    EXPECT_EQ(line, "翻译失败：LibreTranslate 返回 HTTP 400：第一行  第二行 !");
+    // A long message is cut at a character boundary: no lone lead byte at the end.
+    std::string long_message;
+    for (int i = 0; i < 400; ++i) long_message += (i == 0 ? "x" : u8"长");
+    Text cut = failure_line(Engine::libretranslate, status(400), long_message);
+    Text message = cut.substr(cut.find("400：") + 5);
+    EXPECT_LE(message.size(), kMessageBytes);
+    EXPECT_EQ(message.size() % 2, 1u) << "x, then whole two-byte characters";
+}
+
+TEST(ClassicReply, IsWhatTheReplyCuttingReadsBack) {
+    EXPECT_EQ(classic_reply(u8"你好", "en"), "[[[\"你好\",\"\",\"\",\"\"]],,\"en\",,[[0]],0]");
+}

@@ -1,0 +1,161 @@
+// The settings dialog driven as a user would: opened from the system menu, filled in, saved or
+// cancelled; the file it writes, and the next translation using it.
+#include <atomic>
+#include <thread>
+
+#include "shell/settings_dialog.h"
+#include "tests/shell/shell_fixture.h"
+
+using namespace shell_test;
+
+namespace {
+
+std::string settings_file() { return runtime::program_directory() + "\\tarvik.ini"; }
+
+// A top-level dialog of this process with that title: the settings dialog has the engine list,
+// its message boxes do not.
+HWND find_dialog(bool settings_dialog) {
+    for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window;
+         window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process != GetCurrentProcessId() || !IsWindowVisible(window)) continue;
+        if ((GetDlgItem(window, shell::kTranslationEngineField) != nullptr) == settings_dialog) return window;
+    }
+    return nullptr;
+}
+
+HWND wait_for_dialog(bool settings_dialog) {
+    HWND found = nullptr;
+    for (int i = 0; i < 2000 && !(found = find_dialog(settings_dialog)); ++i) Sleep(5);
+    return found;
+}
+
+void set_text(HWND dialog, int field, const char* text) {
+    SendMessageA(GetDlgItem(dialog, field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void pick(HWND dialog, int list, const char* item) {
+    SendMessageA(GetDlgItem(dialog, list), CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item));
+}
+
+std::string text_of(HWND dialog, int field) {
+    char text[256] = {};
+    SendMessageA(GetDlgItem(dialog, field), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+class SettingsDialog : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        DeleteFileA(settings_file().c_str());
+    }
+    void TearDown() override {
+        DeleteFileA(settings_file().c_str());
+        RemoveDirectoryA((settings_file() + ".new").c_str());
+        standin::use_classic_hosts();
+        WindowTest::TearDown();
+    }
+    // Opens the dialog from the system menu; the driver works it from another thread, as the
+    // dialog's own loop holds this one until it closes.
+    void open_dialog(const std::function<void(HWND)>& driver) {
+        std::atomic<bool> driven{false};
+        std::thread user([&] {
+            HWND dialog = wait_for_dialog(true);
+            if (dialog) driver(dialog);
+            driven = true;
+        });
+        SendMessageA(main_window(), WM_SYSCOMMAND, shell::kSettingsCommand, 0);
+        user.join();
+        ASSERT_TRUE(driven);
+        EXPECT_EQ(find_dialog(true), nullptr) << "the dialog is closed";
+    }
+};
+
+}  // namespace
+
+TEST_F(SettingsDialog, TheSystemMenuHasTheItem) {
+    HMENU menu = GetSystemMenu(main_window(), FALSE);
+    char text[64] = {};
+    ASSERT_GT(GetMenuStringA(menu, shell::kSettingsCommand, text, sizeof text, MF_BYCOMMAND), 0);
+    EXPECT_STREQ(text, "服务设置...");
+}
+
+TEST_F(SettingsDialog, SavingWritesTheFileAndTheNextTranslationUsesIt) {
+    open_dialog([](HWND dialog) {
+        EXPECT_EQ(text_of(dialog, shell::kTranslationEngineField), "classic");
+        pick(dialog, shell::kTranslationEngineField, "libretranslate");
+        set_text(dialog, shell::kTranslationAddressField, ("http://" + standin::host()).c_str());
+        set_text(dialog, shell::kTranslationKeyField, "my-key");
+        pick(dialog, shell::kSpeechEngineField, "none");
+        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    std::string file = test_support::read_file(settings_file());
+    EXPECT_NE(file.find("[translation]\r\nengine=libretranslate\r\naddress=http://" + standin::host() + "\r\n"),
+              std::string::npos)
+        << file;
+    EXPECT_NE(file.find("key=dpapi:"), std::string::npos);
+    EXPECT_EQ(file.find("my-key"), std::string::npos) << "the key is not stored in the clear";
+    EXPECT_NE(file.find("[speech]\r\nengine=none\r\n"), std::string::npos);
+    EXPECT_EQ(engines::current_settings().translation.key, "my-key");
+
+    shell::set_content(Control::要翻译的, "Hello");
+    click(Control::翻译按钮);
+    ASSERT_TRUE(test_support::wait_until([] { return tasks::translationBusy == 0; }, 60000));
+    EXPECT_EQ(shell::content(Control::已翻译结果), "你好");
+    ASSERT_EQ(standin::count("/translate"), 1);
+    EXPECT_NE(standin::log().back().find("\"api_key\":\"my-key\""), std::string::npos);
+
+    // Opened again, the dialog shows what the file holds.
+    open_dialog([](HWND dialog) {
+        EXPECT_EQ(text_of(dialog, shell::kTranslationEngineField), "libretranslate");
+        EXPECT_EQ(text_of(dialog, shell::kTranslationKeyField), "my-key");
+        EXPECT_EQ(text_of(dialog, shell::kSpeechEngineField), "none");
+        SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    });
+}
+
+TEST_F(SettingsDialog, CancelChangesNothing) {
+    runtime::write_file(settings_file(), runtime::to_bytes("[classic]\r\nweb_host=web.test\r\n"));
+    open_dialog([](HWND dialog) {
+        pick(dialog, shell::kTranslationEngineField, "libretranslate");
+        SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(test_support::read_file(settings_file()), "[classic]\r\nweb_host=web.test\r\n");
+}
+
+TEST_F(SettingsDialog, AFailedWriteSaysSoAndKeepsTheOldFile) {
+    const std::string old = "[translation]\r\nengine=classic\r\n[classic]\r\nweb_host=web.test\r\n";
+    runtime::write_file(settings_file(), runtime::to_bytes(old));
+    // A folder where the new file is to be written makes the write fail.
+    ASSERT_TRUE(CreateDirectoryA((settings_file() + ".new").c_str(), nullptr));
+    std::string message;
+    open_dialog([&](HWND dialog) {
+        pick(dialog, shell::kTranslationEngineField, "libretranslate");
+        PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        HWND box = wait_for_dialog(false);
+        ASSERT_NE(box, nullptr);
+        char text[512] = {};
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the message box's text
+        message = text;
+        SendMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(test_support::wait_until([] { return find_dialog(false) == nullptr; }, 5000));
+        SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    });
+    EXPECT_NE(message.find("无法保存设置"), std::string::npos) << message;
+    EXPECT_EQ(test_support::read_file(settings_file()), old);
+    EXPECT_EQ(engines::load_settings().web_host, "web.test");
+}
+
+TEST_F(SettingsDialog, ClassicHostsFromTheFile) {
+    runtime::write_file(settings_file(), runtime::to_bytes("[classic]\r\ntranslate_host=" + standin::host() +
+                                                           "\r\nspeech_host=speech.test:81\r\n"));
+    engines::use_settings(engines::load_settings());
+    shell::set_content(Control::要翻译的, "Hello");
+    click(Control::翻译按钮);
+    ASSERT_TRUE(test_support::wait_until([] { return tasks::translationBusy == 0; }, 60000));
+    EXPECT_EQ(shell::content(Control::已翻译结果), "Hello\r\n\r\n感叹词: 1.hello  2.hi  3.how do you do  ");
+    EXPECT_EQ(standin::count("/translate_a"), 1);
+    EXPECT_EQ(engines::speech_host(engines::current_settings()), "speech.test:81");
+}
