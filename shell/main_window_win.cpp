@@ -143,8 +143,9 @@ void set_field_height(HWND list, int height) {
 void fit_control(HWND window, const ControlDescription& description, const Rect& rect, int dpi, bool redraw) {
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont), redraw);
     if (description.kind != Kind::drop_down_list) return;
-    ensure_open_list_height(window, rect, dpi);
+    // The field first: the open list is what the list's window has below it.
     set_field_height(window, rect.height);
+    ensure_open_list_height(window, rect, dpi);
 }
 
 void fill_list(HWND list, Control control) {
