@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+
 #include "shell/controls.h"
 #include "shell/main_window.h"
 #include "speech/tasks.h"
@@ -23,6 +25,19 @@ inline HWND main_window() {
 inline HWND window_of(Control control) {
     main_window();
     return static_cast<HWND>(shell::native_window(control));
+}
+
+inline RECT rect_in_parent(HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+inline std::string caption_of(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
 }
 
 inline void click(Control button) { SendMessageA(window_of(button), BM_CLICK, 0, 0); }
