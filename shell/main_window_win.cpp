@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "shell/controls.h"
+#include "shell/dpi.h"
 #include "shell/resource_ids.h"
 #include "shell/settings_dialog.h"
 #include "shell/window_description.h"
@@ -20,6 +21,8 @@ const int kOpenListHeight = 160;
 // Some systems leave the field, sized for their own font until ours is set, out of the open list's
 // height. Making the list this much taller at once spares a resize of every list at start-up.
 const int kFieldRoom = 30;
+// The frame of a drop-down list's closed field around its item, top and bottom together.
+const int kFieldFrame = 6;
 
 struct KindStyle {
     const char* window_class;
@@ -71,15 +74,47 @@ LRESULT CALLBACK key_control_proc(HWND window, UINT message, WPARAM w, LPARAM l)
     return CallWindowProcA(original, window, message, w, l);
 }
 
-// The open list must be at least kOpenListHeight tall below the field, whatever the system makes
-// of the height the combo box was created with.
-void ensure_open_list_height(HWND list, const ControlDescription& description) {
+// The window's DPI and the font made for it. Read and written on the window's thread only.
+int windowDpi = kDescriptionDpi;
+HFONT windowFont = nullptr;
+
+// A drop-down list's window is its closed field and, below it, the open list.
+int list_window_height(const Rect& field, int dpi) { return field.height + scaled(kOpenListHeight + kFieldRoom, dpi); }
+
+// The open list must be at least kOpenListHeight (scaled) tall below the field, whatever the system
+// makes of the height the combo box was given.
+void ensure_open_list_height(HWND list, const Rect& field, int dpi) {
     RECT open;
     SendMessageA(list, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&open));
-    int missing = kOpenListHeight - (open.bottom - open.top - description.height);
+    int wanted = scaled(kOpenListHeight, dpi);
+    int missing = wanted - (open.bottom - open.top - field.height);
     if (missing <= 0) return;
-    SetWindowPos(list, nullptr, 0, 0, description.width, description.height + kOpenListHeight + missing,
+    SetWindowPos(list, nullptr, 0, 0, field.width, field.height + wanted + missing,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int window_height(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    return rect.bottom - rect.top;
+}
+
+// The closed list keeps the height of its rectangle. Its frame around the item is kFieldFrame on the
+// systems we know; where the system draws it otherwise, the item height is corrected once.
+void set_field_height(HWND list, int height) {
+    int item = height - kFieldFrame;
+    SendMessageA(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
+    int actual = window_height(list);
+    if (actual != height) SendMessageA(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item + height - actual);
+}
+
+// Font and list heights of a control that is already at its place for the DPI.
+void fit_control(HWND window, const ControlDescription& description, const Rect& rect, int dpi, bool redraw) {
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont), redraw);
+    if (description.kind != Kind::drop_down_list) return;
+    // The field first: the open list is what the list's window has below it.
+    set_field_height(window, rect.height);
+    ensure_open_list_height(window, rect, dpi);
 }
 
 void fill_list(HWND list, Control control) {
@@ -93,27 +128,24 @@ void fill_list(HWND list, Control control) {
 }
 
 void create_controls(HWND parent) {
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    windowDpi = dpi_of(parent);
+    windowFont = font_for(windowDpi);
     auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
     for (const ControlDescription& description : control_descriptions()) {
         KindStyle kind = style_of(description.kind);
+        Rect rect = scaled_rect(description, windowDpi);
         bool list = description.kind == Kind::drop_down_list;
         int id = kFirstControlId + static_cast<int>(description.control);
-        HWND window = CreateWindowExA(kind.extended_style, kind.window_class, description.caption, kind.style,
-                                      description.left, description.top, description.width,
-                                      description.height + (list ? kOpenListHeight + kFieldRoom : 0), parent,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        HWND window =
+            CreateWindowExA(kind.extended_style, kind.window_class, description.caption, kind.style, rect.left,
+                            rect.top, rect.width, list ? list_window_height(rect, windowDpi) : rect.height, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         bind_control(description.control, window);
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        fit_control(window, description, rect, windowDpi, FALSE);
         switch (description.kind) {
             case Kind::multiline_edit:
             case Kind::edit: SendMessageA(window, EM_SETLIMITTEXT, 0, 0); break;
-            case Kind::drop_down_list:
-                // The closed list keeps the height of its description; the rest is the open list.
-                ensure_open_list_height(window, description);
-                SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), description.height - 6);
-                fill_list(window, description.control);
-                break;
+            case Kind::drop_down_list: fill_list(window, description.control); break;
             case Kind::check_box: SendMessageA(window, BM_SETCHECK, BST_CHECKED, 0); break;
             default: break;
         }
@@ -124,6 +156,27 @@ void create_controls(HWND parent) {
         }
     }
     speech::create_media_player();
+}
+
+// The window moved to a screen of another DPI (or the user changed its scale): it takes the place
+// the system suggests and lays every control out again from the table, with a font for the DPI.
+void on_dpi_changed(HWND window, int dpi, const RECT& suggested) {
+    HFONT old_font = windowFont;
+    windowDpi = dpi;
+    windowFont = font_for(dpi);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const ControlDescription& description : control_descriptions()) {
+        HWND control = static_cast<HWND>(native_window(description.control));
+        Rect rect = scaled_rect(description, dpi);
+        bool list = description.kind == Kind::drop_down_list;
+        SetWindowPos(control, nullptr, rect.left, rect.top, rect.width,
+                     list ? list_window_height(rect, dpi) : rect.height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        fit_control(control, description, rect, dpi, FALSE);
+    }
+    release_font(old_font);
+    // One repaint of the whole window, through the skin's background, instead of one per control.
+    RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 const ControlDescription* description_of_id(WPARAM w) {
@@ -155,13 +208,27 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
             if ((w & kSystemCommandMask) != kSettingsCommand) break;
             show_settings_dialog(window);
             return 0;
+        case WM_DPICHANGED:
+            on_dpi_changed(window, LOWORD(w), *reinterpret_cast<const RECT*>(l));
+            return 0;
         case WM_DESTROY:
             shutdown_handler();
             speech::destroy_media_player();
             PostQuitMessage(0);
             return 0;
+        case WM_NCDESTROY:
+            release_font(windowFont);
+            windowFont = nullptr;
+            break;
     }
     return DefWindowProcA(window, message, w, l);
+}
+
+// The window's outer size at the DPI, centred on the screen.
+Rect window_place(int dpi) {
+    const WindowDescription& description = main_window_description();
+    int width = scaled(description.width, dpi), height = scaled(description.height, dpi);
+    return {(GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height};
 }
 
 }  // namespace
@@ -182,12 +249,16 @@ void* create_main_window(int show_command) {
     window_class.lpszClassName = kWindowClass;
     RegisterClassExA(&window_class);
 
-    const WindowDescription& description = main_window_description();
-    int left = (GetSystemMetrics(SM_CXSCREEN) - description.width) / 2;
-    int top = (GetSystemMetrics(SM_CYSCREEN) - description.height) / 2;
-    HWND window = CreateWindowExA(0, kWindowClass, description.caption,
-                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, left, top,
-                                  description.width, description.height, nullptr, nullptr, instance, nullptr);
+    Rect place = window_place(kDescriptionDpi);
+    HWND window = CreateWindowExA(0, kWindowClass, main_window_description().caption,
+                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, place.left, place.top,
+                                  place.width, place.height, nullptr, nullptr, instance, nullptr);
+    if (window && windowDpi != kDescriptionDpi) {
+        // The window's DPI is known once it exists; at another DPI it takes its scaled size, centred,
+        // before it is shown.
+        place = window_place(windowDpi);
+        SetWindowPos(window, nullptr, place.left, place.top, place.width, place.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     if (window) {
         add_settings_menu_item(window);
         // The window is on screen before the skin engine loads. The start-up handler still runs

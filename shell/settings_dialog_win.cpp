@@ -6,6 +6,8 @@
 
 #include "engines/engine.h"
 #include "engines/settings_file.h"
+#include "shell/dpi.h"
+#include "shell/window_description.h"
 
 namespace shell {
 
@@ -18,7 +20,8 @@ namespace {
 
 // The dialog's speech list starts with the choice of writing no [speech] section at all.
 const char kSpeechByDefault[] = "（默认）";
-const int kLabel = -1;
+// Labels need ids of their own too, so that a new DPI can find them.
+enum LabelId : int { kLabel1 = 2101, kLabel2, kLabel3, kLabel4, kLabel5, kLabel6 };
 const int kClientWidth = 380, kClientHeight = 252;
 const int kOpenListHeight = 120;
 
@@ -38,17 +41,17 @@ const DWORD kList = kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
 // The dialog as data, in tab order, at 96 DPI.
 const std::vector<DialogControl>& dialog_controls() {
     static const std::vector<DialogControl> controls = {
-        {kLabel, "STATIC", kChild, 0, 12, 16, 84, 20, "翻译引擎："},
+        {kLabel1, "STATIC", kChild, 0, 12, 16, 84, 20, "翻译引擎："},
         {kTranslationEngineField, "COMBOBOX", kList, 0, 100, 12, 266, 24, ""},
-        {kLabel, "STATIC", kChild, 0, 12, 48, 84, 20, "服务地址："},
+        {kLabel2, "STATIC", kChild, 0, 12, 48, 84, 20, "服务地址："},
         {kTranslationAddressField, "EDIT", kField, WS_EX_CLIENTEDGE, 100, 44, 266, 24, ""},
-        {kLabel, "STATIC", kChild, 0, 12, 80, 84, 20, "密钥："},
+        {kLabel3, "STATIC", kChild, 0, 12, 80, 84, 20, "密钥："},
         {kTranslationKeyField, "EDIT", kField | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 76, 266, 24, ""},
-        {kLabel, "STATIC", kChild, 0, 12, 120, 84, 20, "朗读引擎："},
+        {kLabel4, "STATIC", kChild, 0, 12, 120, 84, 20, "朗读引擎："},
         {kSpeechEngineField, "COMBOBOX", kList, 0, 100, 116, 266, 24, ""},
-        {kLabel, "STATIC", kChild, 0, 12, 152, 84, 20, "朗读地址："},
+        {kLabel5, "STATIC", kChild, 0, 12, 152, 84, 20, "朗读地址："},
         {kSpeechAddressField, "EDIT", kField, WS_EX_CLIENTEDGE, 100, 148, 266, 24, ""},
-        {kLabel, "STATIC", kChild, 0, 12, 184, 84, 20, "朗读密钥："},
+        {kLabel6, "STATIC", kChild, 0, 12, 184, 84, 20, "朗读密钥："},
         {kSpeechKeyField, "EDIT", kField | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 180, 266, 24, ""},
         {IDOK, "BUTTON", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 196, 214, 80, 28, "确定"},
         {IDCANCEL, "BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, 286, 214, 80, 28, "取消"},
@@ -76,17 +79,52 @@ void fill_list(HWND dialog, int id, std::vector<Text> names, const Text& selecte
     SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(selected.c_str()));
 }
 
-void create_controls(HWND dialog) {
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+// The dialog's own DPI and font, and the settings it was filled from, kept with the dialog window.
+struct Layout {
+    engines::Settings opened;
+    int dpi = kDescriptionDpi;
+    HFONT font = nullptr;
+};
+
+Layout& layout_of(HWND dialog) { return *reinterpret_cast<Layout*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+
+// Where the control goes at the DPI: the table's pixels scaled, a list with its open part below.
+RECT place_of(const DialogControl& control, int dpi) {
+    bool list = lstrcmpA(control.window_class, "COMBOBOX") == 0;
+    int left = scaled(control.left, dpi), top = scaled(control.top, dpi);
+    return {left, top, left + scaled(control.width, dpi),
+            top + scaled(control.height + (list ? kOpenListHeight : 0), dpi)};
+}
+
+void create_controls(HWND dialog, const Layout& layout) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     for (const DialogControl& control : dialog_controls()) {
-        bool list = lstrcmpA(control.window_class, "COMBOBOX") == 0;
-        HWND window =
-            CreateWindowExA(control.extended_style, control.window_class, control.caption, control.style, control.left,
-                            control.top, control.width, control.height + (list ? kOpenListHeight : 0), dialog,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        RECT place = place_of(control, layout.dpi);
+        HWND window = CreateWindowExA(control.extended_style, control.window_class, control.caption, control.style,
+                                      place.left, place.top, place.right - place.left, place.bottom - place.top,
+                                      dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance,
+                                      nullptr);
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(layout.font), FALSE);
     }
+}
+
+// Moved to a screen of another DPI: the suggested place, every control again from the table, a
+// font for the new DPI.
+void relayout(HWND dialog, int dpi, const RECT& suggested) {
+    Layout& layout = layout_of(dialog);
+    HFONT old_font = layout.font;
+    layout.dpi = dpi;
+    layout.font = font_for(dpi);
+    SetWindowPos(dialog, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const DialogControl& control : dialog_controls()) {
+        HWND window = GetDlgItem(dialog, control.id);
+        RECT place = place_of(control, dpi);
+        SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(layout.font), TRUE);
+    }
+    release_font(old_font);
 }
 
 void show_settings(HWND dialog, const engines::Settings& settings) {
@@ -112,8 +150,8 @@ engines::Settings read_fields(HWND dialog, engines::Settings settings) {
     return settings;
 }
 
-void place(HWND dialog) {
-    RECT frame{0, 0, kClientWidth, kClientHeight};
+void place(HWND dialog, int dpi) {
+    RECT frame{0, 0, scaled(kClientWidth, dpi), scaled(kClientHeight, dpi)};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE)));
     int width = frame.right - frame.left, height = frame.bottom - frame.top;
@@ -125,12 +163,8 @@ void place(HWND dialog) {
     SetWindowPos(dialog, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The settings the dialog was opened with, kept with the dialog window.
-const char kSettingsProperty[] = "TarvikSettings";
-
 void save(HWND dialog) {
-    auto* opened = static_cast<engines::Settings*>(GetPropA(dialog, kSettingsProperty));
-    if (engines::save_settings(read_fields(dialog, *opened))) {
+    if (engines::save_settings(read_fields(dialog, layout_of(dialog).opened))) {
         EndDialog(dialog, IDOK);
         return;
     }
@@ -140,21 +174,24 @@ void save(HWND dialog) {
 
 INT_PTR CALLBACK dialog_proc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
-        case WM_INITDIALOG:
-            SetPropA(dialog, kSettingsProperty, reinterpret_cast<HANDLE>(l));
+        case WM_INITDIALOG: {
+            Layout& layout = *reinterpret_cast<Layout*>(l);
+            SetWindowLongPtrA(dialog, DWLP_USER, l);
+            layout.dpi = dpi_of(dialog);
+            layout.font = font_for(layout.dpi);
             SetWindowTextA(dialog, kSettingsDialogTitle);
-            create_controls(dialog);
-            show_settings(dialog, *reinterpret_cast<engines::Settings*>(l));
-            place(dialog);
+            create_controls(dialog, layout);
+            show_settings(dialog, layout.opened);
+            place(dialog, layout.dpi);
             SetFocus(GetDlgItem(dialog, kTranslationEngineField));
             return FALSE;  // the focus is set
+        }
         case WM_COMMAND:
             if (LOWORD(w) == IDOK) save(dialog);
             if (LOWORD(w) == IDCANCEL) EndDialog(dialog, IDCANCEL);
             return TRUE;
-        case WM_DESTROY:
-            RemovePropA(dialog, kSettingsProperty);
-            return FALSE;
+        case WM_DPICHANGED: relayout(dialog, LOWORD(w), *reinterpret_cast<const RECT*>(l)); return TRUE;
+        case WM_DESTROY: release_font(layout_of(dialog).font); return FALSE;
     }
     return FALSE;
 }
@@ -174,9 +211,10 @@ bool show_settings_dialog(void* owner) {
         WORD menu, window_class, title;
     } empty{{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 0, 0, 0, 0, 0}, 0, 0, 0};
     // Read afresh: the file may have been edited by hand since the program last read it.
-    engines::Settings settings = engines::load_settings();
+    Layout layout;
+    layout.opened = engines::load_settings();
     return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &empty.header, static_cast<HWND>(owner), dialog_proc,
-                                   reinterpret_cast<LPARAM>(&settings)) == IDOK;
+                                   reinterpret_cast<LPARAM>(&layout)) == IDOK;
 }
 
 }  // namespace shell

@@ -22,6 +22,17 @@ struct ControlDescription {
     void (*key_pressed)(int key_code, int modifier_state);
 };
 
+// The table's places are pixels at this DPI; the window lays them out at its own DPI with scaled().
+constexpr int kDescriptionDpi = 96;
+
+struct Rect {
+    int left, top, width, height;
+};
+
+// A length of the table at another DPI, rounded to the nearest pixel.
+int scaled(int pixels, int dpi);
+Rect scaled_rect(const ControlDescription& description, int dpi);
+
 struct WindowDescription {
     const char* caption;
     int width, height;  // outer size

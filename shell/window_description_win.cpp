@@ -1,10 +1,19 @@
 #include "shell/window_description.h"
 
+#include <windows.h>
+
 #include "shell/handlers.h"
 #include "translate/algorithm.h"
 #include "translate/languages.h"
 
 namespace shell {
+
+int scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, kDescriptionDpi); }
+
+Rect scaled_rect(const ControlDescription& description, int dpi) {
+    return {scaled(description.left, dpi), scaled(description.top, dpi), scaled(description.width, dpi),
+            scaled(description.height, dpi)};
+}
 
 const WindowDescription& main_window_description() {
     static const WindowDescription window{"Tarvik在线翻译zaz-Oskel科技", 756, 445};

@@ -1,9 +1,5 @@
 // The settings dialog driven as a user would: opened from the system menu, filled in, saved or
 // cancelled; the file it writes, and the next translation using it.
-#include <atomic>
-#include <thread>
-
-#include "shell/settings_dialog.h"
 #include "tests/shell/shell_fixture.h"
 
 using namespace shell_test;
@@ -11,25 +7,6 @@ using namespace shell_test;
 namespace {
 
 std::string settings_file() { return runtime::program_directory() + "\\tarvik.ini"; }
-
-// A top-level dialog of this process with that title: the settings dialog has the engine list,
-// its message boxes do not.
-HWND find_dialog(bool settings_dialog) {
-    for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window;
-         window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process != GetCurrentProcessId() || !IsWindowVisible(window)) continue;
-        if ((GetDlgItem(window, shell::kTranslationEngineField) != nullptr) == settings_dialog) return window;
-    }
-    return nullptr;
-}
-
-HWND wait_for_dialog(bool settings_dialog) {
-    HWND found = nullptr;
-    for (int i = 0; i < 2000 && !(found = find_dialog(settings_dialog)); ++i) Sleep(5);
-    return found;
-}
 
 void set_text(HWND dialog, int field, const char* text) {
     SendMessageA(GetDlgItem(dialog, field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
@@ -57,20 +34,7 @@ protected:
         standin::use_classic_hosts();
         WindowTest::TearDown();
     }
-    // Opens the dialog from the system menu; the driver works it from another thread, as the
-    // dialog's own loop holds this one until it closes.
-    void open_dialog(const std::function<void(HWND)>& driver) {
-        std::atomic<bool> driven{false};
-        std::thread user([&] {
-            HWND dialog = wait_for_dialog(true);
-            if (dialog) driver(dialog);
-            driven = true;
-        });
-        SendMessageA(main_window(), WM_SYSCOMMAND, shell::kSettingsCommand, 0);
-        user.join();
-        ASSERT_TRUE(driven);
-        EXPECT_EQ(find_dialog(true), nullptr) << "the dialog is closed";
-    }
+    void open_dialog(const std::function<void(HWND)>& driver) { open_settings_dialog(driver); }
 };
 
 }  // namespace

@@ -4,8 +4,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
 #include "shell/controls.h"
 #include "shell/main_window.h"
+#include "shell/settings_dialog.h"
 #include "speech/tasks.h"
 #include "tests/standin.h"
 #include "tests/win_test_support.h"
@@ -35,6 +41,19 @@ inline HWND window_of(Control control) {
     return static_cast<HWND>(shell::native_window(control));
 }
 
+inline RECT rect_in_parent(HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+inline std::string caption_of(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
 inline void click(Control button) { SendMessageA(window_of(button), BM_CLICK, 0, 0); }
 
 // Holds or releases keys in this thread's keyboard state, as the handlers read it.
@@ -56,6 +75,40 @@ inline void press_key(Control control, int key, bool alt) {
 
 inline bool all_idle() {
     return tasks::translationBusy == 0 && tasks::resultSpeechBusy == 0 && tasks::sourceSpeechBusy == 0;
+}
+
+// A top-level dialog of this process with that title: the settings dialog has the engine list,
+// its message boxes do not.
+inline HWND find_dialog(bool settings_dialog) {
+    for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window;
+         window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process != GetCurrentProcessId() || !IsWindowVisible(window)) continue;
+        if ((GetDlgItem(window, shell::kTranslationEngineField) != nullptr) == settings_dialog) return window;
+    }
+    return nullptr;
+}
+
+inline HWND wait_for_dialog(bool settings_dialog) {
+    HWND found = nullptr;
+    for (int i = 0; i < 2000 && !(found = find_dialog(settings_dialog)); ++i) Sleep(5);
+    return found;
+}
+
+// Opens the settings dialog from the system menu; the driver works it from another thread, as the
+// dialog's own loop holds this one until it closes.
+inline void open_settings_dialog(const std::function<void(HWND)>& driver) {
+    std::atomic<bool> driven{false};
+    std::thread user([&] {
+        HWND dialog = wait_for_dialog(true);
+        if (dialog) driver(dialog);
+        driven = true;
+    });
+    SendMessageA(main_window(), WM_SYSCOMMAND, shell::kSettingsCommand, 0);
+    user.join();
+    ASSERT_TRUE(driven);
+    EXPECT_EQ(find_dialog(true), nullptr) << "the dialog is closed";
 }
 
 class WindowTest : public ::testing::Test {

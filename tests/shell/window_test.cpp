@@ -9,23 +9,6 @@
 using namespace shell_test;
 using shell::Kind;
 
-namespace {
-
-RECT rect_in_parent(HWND control) {
-    RECT rect;
-    GetWindowRect(control, &rect);
-    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-std::string caption_of(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-}  // namespace
-
 class Window : public WindowTest {};
 
 TEST_F(Window, CaptionSizeFrameAndCentring) {
