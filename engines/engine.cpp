@@ -1,7 +1,9 @@
 #include "engines/engine.h"
 
+#include "engines/google_cloud.h"
 #include "engines/json_text.h"
 #include "engines/libretranslate.h"
+#include "engines/lingva.h"
 
 namespace engines {
 
@@ -26,6 +28,48 @@ Text unknown_engine(const char* failed, const char* section, const Text& name, c
 }
 
 bool is_success(int status) { return status >= 200 && status < 300; }
+
+Text missing(const char* failed, const char* engine, const char* section, const char* key, const char* what) {
+    return Text(failed) + "使用 " + engine + " 需要在 tarvik.ini 的 [" + section + "] 写上 " + key + "（" + what + "）";
+}
+
+// The engine one section names, with its address and key, or what keeps it from being used.
+Choice choose(const ServiceSettings& service, bool speech) {
+    const char* failed = speech ? kSpeechFailed : kFailed;
+    const char* section = speech ? "speech" : "translation";
+    Choice choice;
+    choice.key = service.key;
+    if (service.engine == kClassic) return choice;
+    if (speech && service.engine == kNoSpeech) {
+        choice.engine = Engine::none;
+        return choice;
+    }
+    if (service.key_unreadable) {
+        choice.problem = Text(failed) + "tarvik.ini 的 [" + section +
+                         "] key 无法解密（它是另一个用户保存的），请在“服务设置”中重新输入";
+        return choice;
+    }
+    if (!speech && service.engine == kLibreTranslate) {
+        choice.engine = Engine::libretranslate;
+        choice.address = service_address(service.address, libretranslate::kDefaultAddress);
+    } else if (service.engine == kGoogleCloud) {
+        choice.engine = Engine::google_cloud;
+        choice.address =
+            service_address(service.address, speech ? google_cloud::kSpeechAddress : google_cloud::kTranslationAddress);
+        if (service.key.empty())
+            choice.problem = missing(failed, kGoogleCloud, section, "key", "Google Cloud 的 API 密钥");
+    } else if (service.engine == kLingva) {
+        choice.engine = Engine::lingva;
+        choice.address = service_address(service.address, "");
+        if (service.address.empty())
+            choice.problem = missing(failed, kLingva, section, "address", "Lingva 服务器的地址");
+    } else {
+        choice.engine = Engine::classic;
+        choice.problem = unknown_engine(failed, section, service.engine,
+                                        speech ? speech_engine_names() : translation_engine_names());
+    }
+    return choice;
+}
 
 Replies translate_with_libretranslate(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
                                       const Text& target_code, const net::HttpSend& send) {
@@ -52,45 +96,61 @@ Replies translate_with_libretranslate(const Choice& choice, const std::vector<Te
     return replies;
 }
 
-}  // namespace
-
-Choice translation_engine(const Settings& settings) {
-    const ServiceSettings& service = settings.translation;
-    Choice choice;
-    choice.key = service.key;
-    if (service.engine == kClassic) return choice;
-    if (service.key_unreadable) {
-        choice.problem = Text(kFailed) +
-                         "tarvik.ini 的 [translation] key 无法解密（它是另一个用户保存的），请在“服务设置”中重新输入";
-        return choice;
+Replies translate_with_google(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
+                              const Text& target_code, const net::HttpSend& send) {
+    Replies replies;
+    for (const google_cloud::Batch& batch : google_cloud::batches(pieces)) {
+        std::vector<Text> part(pieces.begin() + static_cast<std::ptrdiff_t>(batch.first),
+                               pieces.begin() + static_cast<std::ptrdiff_t>(batch.first + batch.count));
+        net::HttpReply reply = send(google_cloud::translation_request(choice, part, source_code, target_code));
+        google_cloud::Reading reading = google_cloud::read_translation(reply, part.size());
+        if (!reading.ok) return Replies{{}, failure_line(Engine::google_cloud, reply, reading.message)};
+        for (const std::string& translation : reading.translations) {
+            replies.replies.push_back(classic_reply(translation, source_code));
+        }
     }
-    if (service.engine == kLibreTranslate) {
-        choice.engine = Engine::libretranslate;
-        choice.address = service_address(service.address, libretranslate::kDefaultAddress);
-        return choice;
-    }
-    choice.problem = unknown_engine(kFailed, "translation", service.engine, translation_engine_names());
-    return choice;
+    return replies;
 }
 
+// Lingva has no batch form: one request a piece, with the dictionary where it has one.
+Replies translate_with_lingva(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
+                              const Text& target_code, const net::HttpSend& send) {
+    Replies replies;
+    for (const Text& piece : pieces) {
+        net::HttpReply reply = send(lingva::translation_request(choice, piece, source_code, target_code));
+        lingva::Reading reading = lingva::read_translation(reply);
+        if (!reading.ok) return Replies{{}, failure_line(Engine::lingva, reply, reading.message)};
+        replies.replies.push_back(classic_reply(reading.translation, reading.dictionary, source_code));
+    }
+    return replies;
+}
+
+}  // namespace
+
+Choice translation_engine(const Settings& settings) { return choose(settings.translation, false); }
+
 const std::vector<Text>& translation_engine_names() {
-    static const std::vector<Text> names{kClassic, kLibreTranslate};
+    static const std::vector<Text> names{kClassic, kLibreTranslate, kGoogleCloud, kLingva};
     return names;
 }
 
 const std::vector<Text>& speech_engine_names() {
-    static const std::vector<Text> names{kClassic, kNoSpeech};
+    static const std::vector<Text> names{kClassic, kNoSpeech, kGoogleCloud, kLingva};
     return names;
 }
 
 Choice speech_engine(const Settings& settings) {
+    if (settings.speech_section) return choose(settings.speech, true);
+    const ServiceSettings& translation = settings.translation;
     Choice choice;
-    if (!settings.speech_section || settings.speech.engine == kClassic) return choice;
-    if (settings.speech.engine == kNoSpeech) {
-        choice.engine = Engine::none;
-        return choice;
+    if (translation.engine == kLingva && !translation.address.empty()) {
+        choice.engine = Engine::lingva;
+        choice.address = service_address(translation.address, "");
+    } else if (translation.engine == kGoogleCloud && !translation.key.empty() && !translation.key_unreadable) {
+        choice.engine = Engine::google_cloud;
+        choice.address = service_address("", google_cloud::kSpeechAddress);
+        choice.key = translation.key;
     }
-    choice.problem = unknown_engine(kSpeechFailed, "speech", settings.speech.engine, speech_engine_names());
     return choice;
 }
 
@@ -98,6 +158,10 @@ const char* display_name(Engine engine) {
     switch (engine) {
         case Engine::libretranslate:
             return "LibreTranslate";
+        case Engine::google_cloud:
+            return "Google Cloud";
+        case Engine::lingva:
+            return "Lingva";
         case Engine::none:
             return "none";
         case Engine::classic:
@@ -121,7 +185,20 @@ Text failure_line(Engine engine, const net::HttpReply& reply, const Text& servic
 }
 
 Text classic_reply(const Text& translation_utf8, const Text& source_code) {
-    return "[[[\"" + from_utf8(translation_utf8) + "\",\"\",\"\",\"\"]],,\"" + source_code + "\",,[[0]],0]";
+    return classic_reply(translation_utf8, Dictionary(), source_code);
+}
+
+// [[["translation","","",""]],[["part",["word","word"]],["part",["word"]]],"code",,[[0]],0]; without
+// a dictionary its slot stays empty.
+Text classic_reply(const Text& translation_utf8, const Dictionary& dictionary, const Text& source_code) {
+    Text entries;
+    for (const auto& [part, words] : dictionary) {
+        Text quoted;
+        for (const std::string& word : words) quoted += (quoted.empty() ? "\"" : ",\"") + from_utf8(word) + "\"";
+        entries += (entries.empty() ? "[\"" : ",[\"") + part + "\",[" + quoted + "]]";
+    }
+    Text slot = entries.empty() ? Text() : "[" + entries + "]";
+    return "[[[\"" + from_utf8(translation_utf8) + "\",\"\",\"\",\"\"]]," + slot + ",\"" + source_code + "\",,[[0]],0]";
 }
 
 Replies translate_pieces(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
@@ -130,9 +207,22 @@ Replies translate_pieces(const Choice& choice, const std::vector<Text>& pieces, 
     if (choice.engine == Engine::libretranslate) {
         return translate_with_libretranslate(choice, pieces, source_code, target_code, send);
     }
+    if (choice.engine == Engine::google_cloud)
+        return translate_with_google(choice, pieces, source_code, target_code, send);
+    if (choice.engine == Engine::lingva) return translate_with_lingva(choice, pieces, source_code, target_code, send);
     Replies replies;
     replies.failure = Text(kFailed) + display_name(choice.engine) + " 不能翻译";
     return replies;
+}
+
+std::optional<runtime::Bytes> speak(const Choice& choice, const Text& text, const Text& list_code,
+                                    const net::HttpSend& send) {
+    if (choice.engine == Engine::google_cloud) {
+        return google_cloud::read_speech(send(google_cloud::speech_request(choice, text, list_code)));
+    }
+    if (choice.engine == Engine::lingva)
+        return lingva::read_speech(send(lingva::speech_request(choice, text, list_code)));
+    return std::nullopt;
 }
 
 }  // namespace engines

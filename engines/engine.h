@@ -2,6 +2,9 @@
 // message and the reply in the classic endpoint's own form, so that one reply cutting serves all.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "engines/settings.h"
@@ -9,7 +12,7 @@
 
 namespace engines {
 
-enum class Engine { classic, libretranslate, none };
+enum class Engine { classic, libretranslate, google_cloud, lingva, none };
 
 struct Choice {
     Engine engine = Engine::classic;
@@ -22,7 +25,8 @@ Choice translation_engine(const Settings& settings);
 // The names the [translation] and [speech] engine keys take, in the order the dialog offers them.
 const std::vector<Text>& translation_engine_names();
 const std::vector<Text>& speech_engine_names();
-// Speech without a [speech] section is classic speech.
+// Without a [speech] section, speech goes to the translation engine where it can speak (Lingva at
+// the same address, Google Cloud with the same key), and to the classic endpoint otherwise.
 Choice speech_engine(const Settings& settings);
 
 // The name a user knows the engine by, in messages.
@@ -35,6 +39,9 @@ Text failure_line(Engine engine, const net::HttpReply& reply, const Text& servic
 // What the classic endpoint sends for a piece whose translation is the given UTF-8 text, in the
 // decoded form that the reply cutting reads. The source code is the one the lists gave.
 Text classic_reply(const Text& translation_utf8, const Text& source_code);
+// The same with dictionary entries: each a part of speech (GBK) and its words (UTF-8).
+using Dictionary = std::vector<std::pair<Text, std::vector<std::string>>>;
+Text classic_reply(const Text& translation_utf8, const Dictionary& dictionary, const Text& source_code);
 
 // The translations of the pieces, each as a classic reply, or the failure line.
 struct Replies {
@@ -43,5 +50,10 @@ struct Replies {
 };
 Replies translate_pieces(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
                          const Text& target_code, const net::HttpSend& send);
+
+// The MP3 rendering of the text in the language of the lists, from a speech engine other than the
+// classic one; nothing when the service refused or sent something else.
+std::optional<runtime::Bytes> speak(const Choice& choice, const Text& text, const Text& list_code,
+                                    const net::HttpSend& send);
 
 }  // namespace engines

@@ -1,6 +1,7 @@
 // Between the program's GBK texts and the UTF-8 that JSON services speak.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "runtime/text.h"
@@ -14,5 +15,10 @@ runtime::Text from_utf8(const std::string& utf8);
 // spaces, at most kMessageBytes bytes, cut at a character boundary.
 runtime::Text one_line_message(const std::string& utf8);
 constexpr size_t kMessageBytes = 300;
+
+// At most that many bytes of UTF-8, cut before a character that would not fit whole.
+std::string cut_utf8(const std::string& utf8, size_t max_bytes);
+// The bytes of standard base64 (padding optional, whitespace ignored); nothing when it is not base64.
+std::optional<runtime::Bytes> decode_base64(const std::string& text);
 
 }  // namespace engines

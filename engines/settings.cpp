@@ -6,6 +6,8 @@ namespace engines {
 
 const char kClassic[] = "classic";
 const char kLibreTranslate[] = "libretranslate";
+const char kGoogleCloud[] = "google-cloud";
+const char kLingva[] = "lingva";
 const char kNoSpeech[] = "none";
 
 namespace {

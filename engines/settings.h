@@ -47,6 +47,8 @@ Text settings_file_text(const Settings& settings);
 // Names as they stand in the file.
 extern const char kClassic[];
 extern const char kLibreTranslate[];
+extern const char kGoogleCloud[];
+extern const char kLingva[];
 extern const char kNoSpeech[];
 
 }  // namespace engines

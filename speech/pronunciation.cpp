@@ -24,8 +24,8 @@ void result_speech(SpeechWindow& window, SpeechOutput& output) {
     Text text = result_text_to_speak(window.result_text());
     // The result is spoken in the language of the last translation, not of the list.
     Text code = translate::targetLanguageCode.get();
-    if (!resultSpeechRecord.reusable(text, code)) output.download(SpeechFile::result, text, code);
-    resultSpeechRecord.last_playback = output.play(SpeechFile::result);
+    bool ready = resultSpeechRecord.reusable(text, code) || output.download(SpeechFile::result, text, code);
+    resultSpeechRecord.last_playback = ready ? output.play(SpeechFile::result) : 0;
     resultSpeechRecord.last_text = text;
     resultSpeechRecord.last_code = code;
 }
@@ -36,8 +36,9 @@ void source_speech(SpeechWindow& window, SpeechOutput& output) {
     refresh_source_language(window);
     Text code = translate::sourceLanguageCode.get();
     // The reuse test and the record compare the whole box, not the text made from it.
-    if (!sourceSpeechRecord.reusable(window.source_text(), code)) output.download(SpeechFile::source, text, code);
-    sourceSpeechRecord.last_playback = output.play(SpeechFile::source);
+    bool ready =
+        sourceSpeechRecord.reusable(window.source_text(), code) || output.download(SpeechFile::source, text, code);
+    sourceSpeechRecord.last_playback = ready ? output.play(SpeechFile::source) : 0;
     sourceSpeechRecord.last_text = window.source_text();
     sourceSpeechRecord.last_code = code;
 }

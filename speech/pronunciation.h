@@ -24,8 +24,9 @@ enum class SpeechFile { result, source };
 // The speech files and the player behind 媒体播放1.
 class SpeechOutput {
 public:
-    // Replaces the file's content with the service's rendering of the text in that language.
-    virtual void download(SpeechFile file, const Text& text, const Text& language_code) = 0;
+    // Replaces the file's content with the service's rendering of the text in that language. False
+    // when a speech engine gave nothing to play: the file is then gone, and nothing is played.
+    virtual bool download(SpeechFile file, const Text& text, const Text& language_code) = 0;
     // Plays the file to its end on the calling thread; 1 when the playback started, else 0.
     virtual int play(SpeechFile file) = 0;
 

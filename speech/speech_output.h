@@ -15,7 +15,7 @@ Text source_speech_file();  // program directory + "\zaz原文发音文件.mp3"
 class SpeechFiles final : public SpeechOutput {
 public:
     explicit SpeechFiles(const engines::Settings& settings) : settings_(settings) {}
-    void download(SpeechFile file, const Text& text, const Text& language_code) override;
+    bool download(SpeechFile file, const Text& text, const Text& language_code) override;
     int play(SpeechFile file) override;
 
 private:

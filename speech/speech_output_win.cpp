@@ -1,5 +1,7 @@
 #include "speech/speech_output.h"
 
+#include "engines/engine.h"
+#include "net/http_client.h"
 #include "runtime/system.h"
 #include "speech/media_player.h"
 #include "speech/speech_download.h"
@@ -23,11 +25,22 @@ Text path_of(SpeechFile file) { return file == SpeechFile::result ? result_speec
 
 }  // namespace
 
-void SpeechFiles::download(SpeechFile file, const Text& text, const Text& language_code) {
+// The classic endpoint's reply is written whatever it holds, as the classic speech always did; a
+// speech engine's is written only when it is sound, so that a failed request leaves no file that
+// a later press would play again.
+bool SpeechFiles::download(SpeechFile file, const Text& text, const Text& language_code) {
     Text path = path_of(file);
     remove_file(path);
     tasks::timed_pause(kPauseBeforeDownloadMs);
-    write_file(path, speech_download(speech_url(engines::speech_host(settings_), text, language_code)));
+    engines::Choice choice = engines::speech_engine(settings_);
+    if (choice.engine == engines::Engine::classic) {
+        write_file(path, speech_download(speech_url(engines::speech_host(settings_), text, language_code)));
+        return true;
+    }
+    std::optional<Bytes> audio = engines::speak(choice, text, language_code, net::http_send);
+    if (audio && write_file(path, *audio)) return true;
+    remove_file(path);
+    return false;
 }
 
 int SpeechFiles::play(SpeechFile file) {

@@ -77,11 +77,13 @@ struct Service {
 // The speech files and player: records each download and playback, and plays as told.
 struct Speaker final : speech::SpeechOutput {
     int playback_result = 1;
+    bool download_result = true;
     std::vector<std::string> journal;
 
-    void download(speech::SpeechFile file, const Text& text, const Text& code) override {
+    bool download(speech::SpeechFile file, const Text& text, const Text& code) override {
         journal.push_back("download " + std::string(file == speech::SpeechFile::result ? "result" : "source") + " [" +
                           text + "] " + code);
+        return download_result;
     }
     int play(speech::SpeechFile file) override {
         journal.push_back(std::string("play ") + (file == speech::SpeechFile::result ? "result" : "source"));

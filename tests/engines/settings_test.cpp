@@ -131,3 +131,42 @@ TEST(FailureLine, TheServicesMessageStaysOneShortLine) {
 TEST(ClassicReply, IsWhatTheReplyCuttingReadsBack) {
     EXPECT_EQ(classic_reply(u8"你好", "en"), "[[[\"你好\",\"\",\"\",\"\"]],,\"en\",,[[0]],0]");
 }
+
+TEST(Settings, GoogleCloudAndLingvaNeedTheirKeyOrAddress) {
+    Choice google = translation_engine(read({{"translation/engine", "google-cloud"}, {"translation/key", "AIza"}}));
+    EXPECT_EQ(google.engine, Engine::google_cloud);
+    EXPECT_EQ(google.address, "https://translation.googleapis.com");
+    EXPECT_TRUE(google.problem.empty());
+    Text no_key = translation_engine(read({{"translation/engine", "google-cloud"}})).problem;
+    EXPECT_NE(no_key.find("[translation] 写上 key"), Text::npos) << no_key;
+
+    Choice lingva =
+        translation_engine(read({{"translation/engine", "lingva"}, {"translation/address", "lingva.test/"}}));
+    EXPECT_EQ(lingva.engine, Engine::lingva);
+    EXPECT_EQ(lingva.address, "http://lingva.test");
+    EXPECT_NE(translation_engine(read({{"translation/engine", "lingva"}})).problem.find("[translation] 写上 address"),
+              Text::npos);
+}
+
+TEST(Settings, WithoutASpeechSectionSpeechFollowsAnEngineThatCanSpeak) {
+    Choice lingva = speech_engine(read({{"translation/engine", "lingva"}, {"translation/address", "https://l.test"}}));
+    EXPECT_EQ(lingva.engine, Engine::lingva);
+    EXPECT_EQ(lingva.address, "https://l.test");
+    Choice google = speech_engine(read({{"translation/engine", "google-cloud"}, {"translation/key", "AIza"}}));
+    EXPECT_EQ(google.engine, Engine::google_cloud);
+    EXPECT_EQ(google.address, "https://texttospeech.googleapis.com");
+    EXPECT_EQ(google.key, "AIza");
+    // LibreTranslate cannot speak, and engines that lack what they need speak classic.
+    EXPECT_EQ(speech_engine(read({{"translation/engine", "libretranslate"}})).engine, Engine::classic);
+    EXPECT_EQ(speech_engine(read({{"translation/engine", "google-cloud"}})).engine, Engine::classic);
+    // A [speech] section decides for itself.
+    Choice own = speech_engine(read({{"translation/engine", "lingva"},
+                                     {"translation/address", "https://l.test"},
+                                     {"speech/engine", "google-cloud"},
+                                     {"speech/key", "k2"}}));
+    EXPECT_EQ(own.engine, Engine::google_cloud);
+    EXPECT_EQ(own.key, "k2");
+    EXPECT_NE(speech_engine(read({{"speech/engine", "lingva"}})).problem.find("朗读失败："), Text::npos);
+    EXPECT_NE(speech_engine(read({{"speech/engine", "libretranslate"}})).problem.find("[speech] engine=libretranslate"),
+              Text::npos);
+}

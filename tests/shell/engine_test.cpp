@@ -1,5 +1,6 @@
 // Translation engines end to end: the real window, the real WinInet client and the stand-in
 // speaking LibreTranslate's API, over HTTP and TLS.
+#include "speech/speech_output.h"
 #include "tests/shell/shell_fixture.h"
 
 using namespace shell_test;
@@ -107,7 +108,8 @@ TEST_F(Engine, AStalledServiceTimesOutAndTheWindowKeepsAnswering) {
 TEST_F(Engine, UnknownEngineNamesTheSettingAndSendsNothing) {
     use_engine("babelfish", "");
     EXPECT_EQ(translated_text("a"),
-              "翻译失败：tarvik.ini 的 [translation] engine=babelfish 不是可用的引擎（可用：classic、libretranslate）");
+              "翻译失败：tarvik.ini 的 [translation] engine=babelfish "
+              "不是可用的引擎（可用：classic、libretranslate、google-cloud、lingva）");
     EXPECT_TRUE(standin::log().empty());
 }
 
@@ -136,4 +138,86 @@ TEST_F(Engine, NoSpeechSendsAndPlaysNothing) {
     click(Control::朗读按钮1);
     ASSERT_TRUE(test_support::wait_until(all_idle, 30000));
     EXPECT_TRUE(standin::log().empty());
+}
+
+namespace {
+
+std::vector<std::string> requests_to(const std::string& path) {
+    std::vector<std::string> found;
+    for (const std::string& record : standin::log()) {
+        if (standin::request_line(record).find(" " + path) != std::string::npos) found.push_back(record);
+    }
+    return found;
+}
+
+void speak_result() {
+    click(Control::朗读按钮);
+    ASSERT_TRUE(test_support::wait_until(all_idle, 60000));
+}
+
+}  // namespace
+
+TEST_F(Engine, GoogleCloudTranslatesWithTheKeyInTheHeaderOnly) {
+    standin::get("/_config?service=google&key=AIza-test");
+    use_engine("google-cloud", "http://" + standin::host(), "AIza-test");
+    EXPECT_EQ(translated_text("Hello"), "你好");
+    EXPECT_EQ(translated_text("one, two\r\nthree"), "zh-CN:one,zh-CN: two.\r\nzh-CN:three.\r\n");
+    auto requests = requests_to("/language/translate/v2");
+    ASSERT_EQ(requests.size(), 2u) << "several lines in one request";
+    for (const std::string& record : requests) {
+        EXPECT_EQ(standin::request_line(record), "POST /language/translate/v2 HTTP/1.1");
+        EXPECT_NE(record.find("X-Goog-Api-Key: AIza-test\r\n"), std::string::npos);
+        EXPECT_EQ(body_of(record).find("AIza"), std::string::npos);
+    }
+    use_engine("google-cloud", "http://" + standin::host(), "wrong");
+    EXPECT_EQ(translated_text("Hello"),
+              "翻译失败：Google Cloud 返回 HTTP 400：API key not valid. Please pass a valid API key.");
+}
+
+TEST_F(Engine, GoogleCloudSpeaksWithTheSameKeyAndAFailureLeavesNoFile) {
+    standin::get("/_config?service=google&key=AIza-test");
+    engines::Settings settings = standin::settings();
+    settings.translation = {"google-cloud", "http://" + standin::host(), "AIza-test", false};
+    settings.speech_section = true;
+    settings.speech = {"google-cloud", "http://" + standin::host(), "AIza-test", false};
+    engines::use_settings(settings);
+    translate::targetLanguageCode.set("zh-CN");
+    shell::set_content(Control::已翻译结果, "你好\r\n\r\n感叹词: 1.hello");
+    speak_result();
+    auto requests = requests_to("/v1/text:synthesize");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(body_of(requests[0]).find("\"languageCode\":\"cmn-CN\""), std::string::npos) << requests[0];
+    EXPECT_EQ(test_support::read_file(speech::result_speech_file()),
+              test_support::read_file(test_support::windows_path(test_support::environment("TARVIK_TEST_MP3"))));
+
+    // A refused request plays nothing and leaves no file for a later press to play again.
+    settings.speech.key = "wrong";
+    engines::use_settings(settings);
+    shell::set_content(Control::已翻译结果, "another line");
+    speak_result();
+    EXPECT_FALSE(runtime::file_exists(speech::result_speech_file()));
+    speak_result();
+    EXPECT_EQ(requests_to("/v1/text:synthesize").size(), 3u) << "the failed text is asked for again";
+}
+
+TEST_F(Engine, LingvaShowsDictionaryLinesAndSpeaksWithoutAKey) {
+    use_engine("lingva", "http://" + standin::host());
+    EXPECT_EQ(translated_text("print"), "打印\r\n\r\n名词: 1.印刷品  2.打印  \r\n\r\n动词: 1.打印  2.印  \r\n\r\n");
+    EXPECT_EQ(translated_text("hello"), "你好\r\n\r\n感叹词: 1.你好!  2.喂!  ");
+    EXPECT_EQ(translated_text("a\r\nb"), "zh:a.\r\nzh:b.\r\n");
+    EXPECT_EQ(requests_to("/api/v1/en/zh/").size(), 4u) << "one request a piece";
+
+    // Without a [speech] section Lingva speaks too, and the same text is played again from the file.
+    shell::set_content(Control::已翻译结果, "你好");
+    speak_result();
+    speak_result();
+    auto audio = requests_to("/api/v1/audio/");
+    ASSERT_EQ(audio.size(), 1u);
+    EXPECT_EQ(standin::request_line(audio[0]), "GET /api/v1/audio/zh/%E4%BD%A0%E5%A5%BD HTTP/1.1");
+    EXPECT_EQ(test_support::read_file(speech::result_speech_file()),
+              test_support::read_file(test_support::windows_path(test_support::environment("TARVIK_TEST_MP3"))));
+
+    standin::mode("fault=status&code=500");
+    EXPECT_EQ(translated_text("x"),
+              "翻译失败：Lingva 返回 HTTP 500：An error occurred while retrieving the translation");
 }

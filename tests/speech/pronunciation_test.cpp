@@ -116,3 +116,20 @@ TEST_F(Pronunciation, TheRoutinesKeepRecordsOfTheirOwn) {
     result_speech(window, speaker);
     EXPECT_EQ(take(), (Journal{"play source", "play result"}));
 }
+
+TEST_F(Pronunciation, AFailedDownloadPlaysNothingAndIsTriedAgain) {
+    window.result = "x";
+    speaker.download_result = false;
+    result_speech(window, speaker);
+    EXPECT_EQ(take(), (Journal{"download result [x] en"}));
+    EXPECT_EQ(resultSpeechRecord.last_playback, 0);
+    speaker.download_result = true;
+    result_speech(window, speaker);
+    EXPECT_EQ(take(), (Journal{"download result [x] en", "play result"}));
+
+    window.source = "y";
+    speaker.download_result = false;
+    source_speech(window, speaker);
+    source_speech(window, speaker);
+    EXPECT_EQ(take(), (Journal{"download source [y。] en", "download source [y。] en"}));
+}

@@ -152,7 +152,9 @@ net::HttpReply libre_server(const net::HttpRequest& request, size_t batch_limit,
         if (!list) break;
         if (body[at] == ',') ++at;
     }
-    auto reply = [](int status, const std::string& text) { return net::HttpReply{status, Bytes(text.begin(), text.end()), 0}; };
+    auto reply = [](int status, const std::string& text) {
+        return net::HttpReply{status, Bytes(text.begin(), text.end()), 0};
+    };
     if (texts.size() > batch_limit) {
         return reply(400, "{\"error\":\"Invalid request: request (" + std::to_string(texts.size()) +
                               ") exceeds text limit (" + std::to_string(batch_limit) + ")\"}");
@@ -228,4 +230,51 @@ TEST_F(EngineWorker, AnUnknownEngineSendsNothing) {
     window.result = "kept";
     translation_worker(window, service.network(), settings);
     EXPECT_EQ(window.result, "kept");
+}
+
+TEST_F(EngineWorker, LingvaShowsTheDictionaryAsTheClassicEndpointDid) {
+    settings.translation = {"lingva", "http://lingva.test", "", false};
+    window.source = "print";
+    service.engine = [](const net::HttpRequest& request) {
+        std::string body = request.url.find("/print") != std::string::npos
+                               ? std::string(
+                                     u8R"({"translation": "打印", "info": {"extraTranslations": [
+                                     {"type": "noun", "list": [{"word": "打印"}, {"word": "印刷品"}]},
+                                     {"type": "verb", "list": [{"word": "打印"}]}]}})")
+                               : R"({"translation": "t"})";
+        return net::HttpReply{200, Bytes(body.begin(), body.end()), 0};
+    };
+    translation_worker(window, service.network(), settings);
+    EXPECT_EQ(window.result, "打印\r\n\r\n名词: 1.打印  2.印刷品  \r\n\r\n动词: 打印\r\n\r\n");
+    EXPECT_EQ(service.requests.at(0).url, "http://lingva.test/api/v1/en/zh/print");
+
+    // Several lines: one request a clause, and no dictionary.
+    service.requests.clear();
+    window.source = "print\r\nb";
+    translation_worker(window, service.network(), settings);
+    EXPECT_EQ(service.requests.size(), 2u);
+    EXPECT_EQ(window.result, "打印.\r\nt.\r\n");
+}
+
+TEST_F(EngineWorker, GoogleCloudBatchesShowWhatPieceByPieceShows) {
+    settings.translation = {"google-cloud", "https://g.test", "k", false};
+    std::string source;
+    for (int i = 0; i < 300; ++i) source += "line" + std::to_string(i) + "\r\n";
+    window.source = source;
+    service.engine = [](const net::HttpRequest& request) {
+        std::string body(request.body.begin(), request.body.end());
+        std::string out;
+        for (size_t at = body.find("\"line"); at != std::string::npos; at = body.find("\"line", at + 1)) {
+            out += std::string(out.empty() ? "" : ",") +
+                   "{\"translatedText\": \"de:" + body.substr(at + 1, body.find('"', at + 1) - at - 1) + "\"}";
+        }
+        std::string reply = "{\"data\": {\"translations\": [" + out + "]}}";
+        return net::HttpReply{200, Bytes(reply.begin(), reply.end()), 0};
+    };
+    translation_worker(window, service.network(), settings);
+    EXPECT_EQ(service.requests.size(), 3u) << "128 texts a request";
+    std::string expected;
+    for (int i = 0; i < 300; ++i) expected += "de:line" + std::to_string(i) + ".\r\n";
+    EXPECT_EQ(window.result, expected);
+    EXPECT_NE(service.requests[0].headers.find("X-Goog-Api-Key: k\r\n"), std::string::npos);
 }

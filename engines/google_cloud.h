@@ -1,0 +1,46 @@
+// Google Cloud Translation v2 and Text-to-Speech v1: JSON over HTTPS, the key in the
+// X-Goog-Api-Key header. Errors come in Google's envelope {"error": {"code", "message", "status"}}.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engines/engine.h"
+
+namespace engines::google_cloud {
+
+extern const char kTranslationAddress[];
+extern const char kSpeechAddress[];
+
+// What one request may carry, as the service documents it: 128 texts, and a body well inside its
+// 204,800-byte limit; a text larger than a whole request is cut to fit.
+constexpr size_t kTextsPerRequest = 128;
+constexpr size_t kBodyBytes = 200000;
+constexpr size_t kTextBytes = 100000;
+// Text-to-Speech takes at most 5,000 bytes of text.
+constexpr size_t kSpeechTextBytes = 5000;
+
+// The pieces in as few requests as the limits allow, each batch a range of the pieces in order.
+struct Batch {
+    size_t first;
+    size_t count;
+};
+std::vector<Batch> batches(const std::vector<Text>& pieces);
+
+net::HttpRequest translation_request(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
+                                     const Text& target_code);
+
+struct Reading {
+    bool ok = false;
+    std::vector<std::string> translations;  // UTF-8
+    std::string message;                    // the envelope's message, UTF-8
+};
+Reading read_translation(const net::HttpReply& reply, size_t pieces_sent);
+
+// The voice's language for a language of the lists, such as "cmn-CN" for Chinese.
+Text voice_language(const Text& list_code);
+net::HttpRequest speech_request(const Choice& choice, const Text& text, const Text& list_code);
+// The MP3 bytes of a synthesis reply; nothing when the reply is an error or not the documented form.
+std::optional<runtime::Bytes> read_speech(const net::HttpReply& reply);
+
+}  // namespace engines::google_cloud
