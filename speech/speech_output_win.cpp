@@ -1,5 +1,6 @@
 #include "speech/speech_output.h"
 
+#include "engines/classic.h"
 #include "engines/engine.h"
 #include "net/http_client.h"
 #include "runtime/system.h"
@@ -34,7 +35,7 @@ bool SpeechFiles::download(SpeechFile file, const Text& text, const Text& langua
     tasks::timed_pause(kPauseBeforeDownloadMs);
     engines::Choice choice = engines::speech_engine(settings_);
     if (choice.engine == engines::Engine::classic) {
-        write_file(path, speech_download(speech_url(engines::speech_host(settings_), text, language_code)));
+        write_file(path, speech_download(engines::speech_url(engines::speech_host(settings_), text, language_code)));
         return true;
     }
     std::optional<Bytes> audio = engines::speak(choice, text, language_code, net::http_send);

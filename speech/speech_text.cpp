@@ -1,6 +1,5 @@
 #include "speech/speech_text.h"
 
-#include "net/url.h"
 
 namespace speech {
 
@@ -30,10 +29,6 @@ Text source_text_to_speak(const Text& source) {
         if (!line.empty()) text += line + "。";
     }
     return text;
-}
-
-Text speech_url(const Text& host, const Text& text, const Text& language_code) {
-    return "http://" + host + "/translate_tts?ie=UTF-8&q=" + net::url_encode(text) + "&tl=" + language_code;
 }
 
 Text web_page_url(const Text& host, const Text& address, const Text& language_code) {

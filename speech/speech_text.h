@@ -1,4 +1,4 @@
-// The pure parts of speech and web-page translation: what is spoken, the URLs, the browser's
+// The pure parts of speech and web-page translation: what is spoken, the web page's URL, the browser's
 // command line and how a media file is opened.
 #pragma once
 
@@ -12,7 +12,6 @@ using runtime::Text;
 Text result_text_to_speak(const Text& result);
 // Every non-empty line of the source box, each followed by "。".
 Text source_text_to_speak(const Text& source);
-Text speech_url(const Text& host, const Text& text, const Text& language_code);
 
 extern const char kBrowserPath[];
 // The URL opened for an address: the start page for an empty one, else the translator page.

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "net/url.h"
 
 namespace translate {
 
@@ -129,11 +128,6 @@ std::optional<Text> translate_lines(const Text& text, const PieceTranslator& tra
 
 std::optional<Text> translate_text(const Text& source, const PieceTranslator& translate_piece) {
     return translate_lines(period_pass(comma_pass(source)), translate_piece);
-}
-
-Text translation_url(const Text& host, const Text& piece, const Text& source_code, const Text& target_code) {
-    return "http://" + host + "/translate_a/t?client=t&text=" + net::url_encode(piece) + "&hl=zh-CN&sl=" +
-           source_code + "&tl=" + target_code + "&multires=1&otf=2&ssel=0&tsel=0&sc=1";
 }
 
 namespace {

@@ -1,5 +1,5 @@
 // The translation of a whole source text, as a pure function of the text and a function that
-// translates one piece; and the request URL of one piece.
+// translates one piece.
 #pragma once
 
 #include <functional>
@@ -23,8 +23,6 @@ Text period_pass(const Text& text);
 std::optional<Text> translate_lines(const Text& text, const PieceTranslator& translate_piece);
 // Both passes, then translate_lines.
 std::optional<Text> translate_text(const Text& source, const PieceTranslator& translate_piece);
-
-Text translation_url(const Text& host, const Text& piece, const Text& source_code, const Text& target_code);
 
 // The automatic recognition: the language pair picked from the first byte of the source text.
 struct LanguagePair {

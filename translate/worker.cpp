@@ -1,5 +1,6 @@
 #include "translate/worker.h"
 
+#include "engines/classic.h"
 #include "engines/engine.h"
 #include "net/url.h"
 #include "translate/languages.h"
@@ -51,7 +52,7 @@ Text translation_call(TranslationWindow& window, const HttpGet& get, const Text&
     source_lookup(names.source);
     target_lookup(names.target);
     Text source_code = sourceLanguageCode.get();
-    Text url = translation_url(host, piece, source_code, targetLanguageCode.get());
+    Text url = engines::translation_url(host, piece, source_code, targetLanguageCode.get());
     return cut(net::url_decode(runtime::to_text(get(url))), with_dictionary, source_code);
 }
 

@@ -13,12 +13,6 @@ TEST(TextToSpeak, ResultFirstLineAndSourceLines) {
     EXPECT_EQ(source_text_to_speak("你好"), "你好。");
 }
 
-TEST(SpeechUrl, EncodedTextAndCodeAsIs) {
-    EXPECT_EQ(speech_url("h:1", "a b", "zh-CN"), "http://h:1/translate_tts?ie=UTF-8&q=a b&tl=zh-CN");
-    EXPECT_EQ(speech_url("h", "", ""), "http://h/translate_tts?ie=UTF-8&q=&tl=");
-    EXPECT_EQ(speech_url("h", "中。", "zh-CN"), "http://h/translate_tts?ie=UTF-8&q=%E4%B8%AD%E3%80%82&tl=zh-CN");
-}
-
 TEST(WebPageUrl, PrefixesRemovedOnceWithinTheFirstTenBytes) {
     struct Case { Text address, url; };
     const Case cases[] = {

@@ -105,14 +105,6 @@ TEST(TranslateText, CleanUpDoesNotReexamineWhatItInserted) {
     EXPECT_EQ(translate_text("c\r\n\r\nc", fake.function()), Text("end,.\r\n\r\nend,.\r\n"));
 }
 
-TEST(TranslationUrl, PartsInOrder) {
-    EXPECT_EQ(translation_url("translate.google.com", "Hi", "en", "zh-CN"),
-              "http://translate.google.com/translate_a/t?client=t&text=Hi&hl=zh-CN&sl=en&tl=zh-CN&multires=1&otf=2&"
-              "ssel=0&tsel=0&sc=1");
-    Text url = translation_url("h", "你好", "zh-CN", "en");
-    EXPECT_NE(url.find("text=%E4%BD%A0%E5%A5%BD&hl=zh-CN&sl=zh-CN&tl=en"), Text::npos);
-    EXPECT_NE(translation_url("h", "", "", "").find("text=&hl=zh-CN&sl=&tl=&"), Text::npos);
-}
 
 TEST(AutomaticRecognition, FirstByteDecides) {
     struct Case { Text text; LanguagePair before, after; };
