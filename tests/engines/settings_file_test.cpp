@@ -13,10 +13,16 @@ namespace {
 
 std::string beside_program() { return runtime::program_directory() + "\\tarvik.ini"; }
 
+std::string in_app_data() { return test_support::environment("APPDATA") + "\\Tarvik\\tarvik.ini"; }
+
 class SettingsFile : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteFileA(beside_program().c_str()); }
-    void TearDown() override { DeleteFileA(beside_program().c_str()); }
+    void SetUp() override { TearDown(); }
+    void TearDown() override {
+        DeleteFileA(beside_program().c_str());
+        DeleteFileA(in_app_data().c_str());
+        RemoveDirectoryA((beside_program() + ".probe").c_str());
+    }
     void write(const std::string& text) { ASSERT_TRUE(runtime::write_file(beside_program(), runtime::to_bytes(text))); }
 };
 
@@ -57,4 +63,23 @@ TEST_F(SettingsFile, AFileReadsAsWrittenAndBadKeysAreTold) {
     EXPECT_TRUE(loaded.speech_section) << "an empty [speech] section still counts";
     write("[translation]\r\nengine=libretranslate\r\nkey=dpapi:AAAAAAAA\r\n");
     EXPECT_NE(translation_engine(load_settings()).problem.find("[translation] key"), Text::npos);
+}
+
+TEST_F(SettingsFile, AProgramFolderThatTakesNoFileSendsItToTheUsersAppData) {
+    ASSERT_FALSE(test_support::environment("APPDATA").empty());
+    // A folder in the way of the probe file makes the program's folder refuse new files.
+    ASSERT_TRUE(CreateDirectoryA((beside_program() + ".probe").c_str(), nullptr));
+    EXPECT_EQ(settings_write_path(), in_app_data());
+    Settings saved;
+    saved.translation.engine = "lingva";
+    saved.translation.address = "https://lingva.test";
+    ASSERT_TRUE(save_settings(saved));
+    EXPECT_TRUE(test_support::file_present(in_app_data()));
+    EXPECT_FALSE(test_support::file_present(beside_program()));
+    EXPECT_EQ(settings_read_path(), in_app_data());
+    EXPECT_EQ(load_settings().translation.address, "https://lingva.test");
+    // A file beside the program, once there, is the one read.
+    write("[translation]\r\nengine=classic\r\n");
+    EXPECT_EQ(settings_read_path(), beside_program());
+    EXPECT_EQ(load_settings().translation.engine, "classic");
 }

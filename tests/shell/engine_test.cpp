@@ -83,6 +83,8 @@ TEST_F(Engine, RefusalsAndBrokenRepliesShowOneLineAndLeaveTheSource) {
         {"fault=json&body=%7B%7D", "翻译失败：LibreTranslate 的回复无法识别（HTTP 200）"},
         {"fault=redirect", "翻译失败：LibreTranslate 返回 HTTP 302"},
         {"fault=big&bytes=3145728", "翻译失败：LibreTranslate 的回复无法识别（HTTP 200）"},
+        {"fault=close", "翻译失败：LibreTranslate 的回复无法识别（HTTP 200）"},
+        {"fault=utf8bad", "翻译失败：LibreTranslate 的回复无法识别（HTTP 200）"},
     };
     for (const Case& c : cases) {
         standin::reset();
