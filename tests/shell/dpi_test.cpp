@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "shell/dpi.h"
 #include "shell/window_description.h"
 #include "tests/shell/shell_fixture.h"
 
@@ -29,13 +30,6 @@ Function user32_function(const char* name) {
 int window_dpi(HWND window) {
     static const auto dpi_for_window = user32_function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
     return dpi_for_window ? static_cast<int>(dpi_for_window(window)) : 0;
-}
-
-int system_dpi() {
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
 }
 
 LOGFONTA logical_font(HGDIOBJ font) {
@@ -67,9 +61,9 @@ void expect_controls_at(int dpi) {
         }
         LOGFONTA font = logical_font(font_of(description.control));
         EXPECT_STREQ(font.lfFaceName, stock.lfFaceName);
-        EXPECT_NEAR(std::abs(font.lfHeight), std::abs(stock.lfHeight) * dpi / double(system_dpi()), 1);
+        EXPECT_NEAR(std::abs(font.lfHeight), std::abs(stock.lfHeight) * dpi / double(shell::system_dpi()), 1);
     }
-    if (dpi == system_dpi()) {
+    if (dpi == shell::system_dpi()) {
         EXPECT_EQ(font_of(Control::翻译按钮), stock_font());  // at the system's DPI nothing is made
     }
 }
@@ -141,7 +135,7 @@ TEST_F(Dpi, WindowAndEveryControlAreTheTablesRectanglesScaled) {
 TEST_F(Dpi, CaptionsAreNotCutMoreThanAt96) {
     int dpi = window_dpi(main_window());
     LOGFONTA at_96 = logical_font(stock_font());
-    at_96.lfHeight = MulDiv(at_96.lfHeight, kDescriptionDpi, system_dpi());
+    at_96.lfHeight = MulDiv(at_96.lfHeight, kDescriptionDpi, shell::system_dpi());
     HFONT font_at_96 = CreateFontIndirectA(&at_96);
     ASSERT_NE(font_at_96, nullptr);
     for (const ControlDescription& description : shell::control_descriptions()) {
