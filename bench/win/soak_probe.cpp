@@ -1,0 +1,112 @@
+// Measures what Wine itself keeps per call of the two system services the program uses that leak
+// under Wine 8, in a process that does nothing else: a playback through MCI (the program's own
+// command sequence on an MP3 of type MPEGVideo) and WaitForInputIdle on a started GUI program.
+//   soak_probe mci CALLS FILE.mp3     soak_probe idle CALLS PROGRAM.exe
+// Prints "handles_per_call=..", "event_handles_per_call=..", "key_handles_per_call=..",
+// "anon_kib_per_call=..", "threads_per_call=..", "gdi_per_call=..", "windows_per_call=.." .
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdio>
+#include <string>
+
+#include "bench/win/process_counters.h"
+
+namespace {
+
+const int kWarmUpCalls = 5;
+const char kAlias[] = "soakprobe";
+
+struct Counts {
+    std::map<int, int> handles;
+    int threads, gdi, windows;
+    soak::Memory memory;
+};
+
+Counts counts_now() {
+    DWORD self = GetCurrentProcessId();
+    return {soak::handles_by_type(self), static_cast<int>(soak::thread_ids(self).size()),
+            soak::gdi_count(GetCurrentProcess()), soak::window_count(self), soak::linux_memory("self")};
+}
+
+bool mci(const std::string& command, char* reply = nullptr, UINT size = 0) {
+    return mciSendStringA(command.c_str(), reply, size, nullptr) == 0;
+}
+
+// What one of the program's playbacks asks of MCI, in its order.
+void playback(const std::string& file) {
+    mci(std::string("close ") + kAlias);
+    MCI_OPEN_PARMSA open{};
+    open.lpstrDeviceType = "MPEGVideo";
+    open.lpstrElementName = file.c_str();
+    open.lpstrAlias = kAlias;
+    mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_OPEN_ALIAS, reinterpret_cast<DWORD_PTR>(&open));
+    mci(std::string("set ") + kAlias + " time format milliseconds");
+    char length[50] = {};
+    mci(std::string("status ") + kAlias + " length", length, sizeof length);
+    mci(std::string("play ") + kAlias);
+    Sleep(static_cast<DWORD>(std::atoi(length)));  // the program's pause while the sound plays
+    mci(std::string("stop ") + kAlias);
+    mci(std::string("seek ") + kAlias + " to start");
+    mci(std::string("close ") + kAlias);
+}
+
+// What the web-page button does with the browser it starts.
+void started_and_waited_for(const std::string& program) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string command = "\"" + program + "\" probe";
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return;
+    WaitForInputIdle(process.hProcess, 1000);
+    // The program does not wait for the browser; the probe does, so that the started process is
+    // gone before the counting and only what the waiting left is seen.
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+int count_of(const std::map<int, int>& counts, int type) {
+    auto found = counts.find(type);
+    return found == counts.end() ? 0 : found->second;
+}
+
+void report(const Counts& before, const Counts& after, int calls) {
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HKEY key = nullptr;
+    RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key);
+    int event_type = soak::type_index_of(event), key_type = soak::type_index_of(key);
+    auto per_call = [calls](double growth) { return growth / calls; };
+    std::printf("calls=%d\n", calls);
+    std::printf("handles_per_call=%.3f\n", per_call(count_of(after.handles, -1) - count_of(before.handles, -1)));
+    std::printf("event_handles_per_call=%.3f\n",
+                per_call(count_of(after.handles, event_type) - count_of(before.handles, event_type)));
+    std::printf("key_handles_per_call=%.3f\n",
+                per_call(count_of(after.handles, key_type) - count_of(before.handles, key_type)));
+    std::printf("anon_kib_per_call=%.3f\n", per_call(after.memory.anon_kib - before.memory.anon_kib));
+    std::printf("rss_kib_per_call=%.3f\n", per_call(after.memory.rss_kib - before.memory.rss_kib));
+    std::printf("threads_per_call=%.3f\n", per_call(after.threads - before.threads));
+    std::printf("gdi_per_call=%.3f\n", per_call(after.gdi - before.gdi));
+    std::printf("windows_per_call=%.3f\n", per_call(after.windows - before.windows));
+    std::printf("event_type=%d\nkey_type=%d\n", event_type, key_type);
+    RegCloseKey(key);
+    CloseHandle(event);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: soak_probe mci|idle CALLS FILE\n");
+        return 2;
+    }
+    std::string mode = argv[1], file = argv[3];
+    int calls = std::atoi(argv[2]);
+    auto call = [&] { mode == "mci" ? playback(file) : started_and_waited_for(file); };
+    for (int i = 0; i < kWarmUpCalls; ++i) call();
+    Counts before = counts_now();
+    for (int i = 0; i < calls; ++i) call();
+    Counts after = counts_now();
+    report(before, after, calls);
+    return 0;
+}
