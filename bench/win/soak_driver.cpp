@@ -302,15 +302,16 @@ std::set<DWORD> thread_set(DWORD process) {
 }
 
 // Work started by an operation runs on the thread the button or key made before it returned. It
-// has finished when the threads new right after the operation have ended. (The system's own
-// threads that the first playback starts stay for the life of the process, and the working-set
-// trimmer's timer thread is replaced once a minute: the process's whole set is no measure.)
-bool finished(DWORD process, const std::set<DWORD>& started) {
+// has finished when the threads new right after the operation have ended. The working-set
+// trimmer replaces its timer thread once a minute; when that happened during the operation (a
+// thread of before is gone), one new thread is the timer's, which lives a minute, and the last
+// one left running is taken to be it. (The system's own threads that the first playback starts
+// stay for the life of the process, so the process's whole set is no measure either.)
+bool finished(DWORD process, const std::set<DWORD>& started, size_t replaced) {
     std::set<DWORD> now = thread_set(process);
-    for (DWORD id : started) {
-        if (now.count(id)) return false;
-    }
-    return true;
+    size_t running = 0;
+    for (DWORD id : started) running += now.count(id);
+    return running <= replaced;
 }
 
 // --- the soak -------------------------------------------------------------------------------------
@@ -491,9 +492,11 @@ void step(Soak& soak) {
     for (DWORD id : after) {
         if (!before.count(id)) started.insert(id);
     }
+    size_t replaced = 0;
+    for (DWORD id : before) replaced += !after.count(id);
     outcome.worked = outcome.worked || !started.empty();
     auto began = Clock::now();
-    if (!wait_until([&] { return finished(pid, started); }, kOperationDeadlineMs)) ++soak.timeouts;
+    if (!wait_until([&] { return finished(pid, started, replaced); }, kOperationDeadlineMs)) ++soak.timeouts;
     if (ms_since(began) > kSlowOperationMs) {
         std::fprintf(stderr, "soak: operation %d (%s %s) took %lld ms to finish; threads before %zu, now %zu\n",
                      soak.operation, kOperationNames[static_cast<int>(operation)],
