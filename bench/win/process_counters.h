@@ -125,20 +125,46 @@ inline std::vector<DWORD> thread_ids(DWORD process_id) {
     return ids;
 }
 
-// Live entries of the process's GDI handle table, read from its memory through its PEB.
-inline int gdi_count(HANDLE process) {
+// Live entries of the process's GDI handle table by object type (Wine's NTGDI_OBJ_* >> 16: 0x01 DC,
+// 0x04 region, 0x08 palette, 0x09 bitmap, 0x0a font, 0x10 brush, 0x30 pen, 0x41 memory DC), read
+// from its memory through its PEB; the total is under the key -1. Empty when it cannot be read.
+inline std::map<int, int> gdi_by_type(HANDLE process) {
+    std::map<int, int> counts;
     auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(ntdll("NtQueryInformationProcess")));
     PROCESS_BASIC_INFORMATION basic{};
-    if (query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) < 0) return -1;
+    if (query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) < 0) return counts;
     UINT64 table = 0;
     SIZE_T read = 0;
     auto peb = reinterpret_cast<const char*>(basic.PebBaseAddress);
-    if (!ReadProcessMemory(process, peb + kPebGdiTableOffset, &table, sizeof table, &read) || !table) return -1;
+    if (!ReadProcessMemory(process, peb + kPebGdiTableOffset, &table, sizeof table, &read) || !table) return counts;
     static std::vector<unsigned char> entries(kGdiMaxHandles * kGdiEntrySize);
-    if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size(), &read)) return -1;
-    int live = 0;
-    for (size_t i = 0; i < read / kGdiEntrySize; ++i) live += entries[i * kGdiEntrySize + kGdiEntryTypeOffset] != 0;
-    return live;
+    if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size(), &read))
+        return counts;
+    counts[-1] = 0;
+    for (size_t i = 0; i < read / kGdiEntrySize; ++i) {
+        int type = entries[i * kGdiEntrySize + kGdiEntryTypeOffset];
+        if (!type) continue;
+        ++counts[type];
+        ++counts[-1];
+    }
+    return counts;
+}
+
+inline int gdi_count(HANDLE process) {
+    std::map<int, int> counts = gdi_by_type(process);
+    return counts.count(-1) ? counts[-1] : -1;
+}
+
+// "type:count" pairs of a map of counts by type, the total left out.
+inline std::string by_type_text(const std::map<int, int>& counts) {
+    std::string text;
+    char pair[32];
+    for (const auto& [type, count] : counts) {
+        if (type < 0) continue;
+        std::snprintf(pair, sizeof pair, "%s%02x:%d", text.empty() ? "" : " ", type, count);
+        text += pair;
+    }
+    return text;
 }
 
 inline DWORD owner_of(HWND window) {

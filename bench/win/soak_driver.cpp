@@ -142,7 +142,8 @@ std::string settings_text(const std::string& engine) {
     std::string address = "http://127.0.0.1:" + option("port");
     std::string text = "[translation]\r\nengine=" + engine + "\r\n";
     if (engine != "classic") text += "address=" + address + "\r\n";
-    if (engine == "google-cloud") text += "key=soak-key\r\n";
+    // Google's speech has an address of its own, which would otherwise be Google's.
+    if (engine == "google-cloud") text += "key=soak-key\r\n[speech]\r\nengine=google-cloud\r\naddress=" + address + "\r\nkey=soak-key\r\n";
     std::string host = "127.0.0.1:" + option("port");
     return text + "[classic]\r\ntranslate_host=" + host + "\r\nspeech_host=" + host + "\r\nweb_host=" + host + "\r\n";
 }
@@ -503,7 +504,7 @@ void step(Soak& soak) {
                      operation == Operation::failed_request ? soak.fault.c_str() : "", ms_since(began), before.size(),
                      thread_set(pid).size());
     }
-    if (operation == Operation::failed_request) standin("/_reset");
+    if (operation == Operation::failed_request) standin("/_mode");  // the fault ends; the record stays
     if (speech_pending) outcome.mci_opens = speech_requests() + outcome.mci_opens > 0 ? 1 : 0;
     bool needs_work = operation != Operation::languages && operation != Operation::swap &&
                       operation != Operation::web_page && operation != Operation::engine_switch;
@@ -517,6 +518,7 @@ void step(Soak& soak) {
 
 struct Extremes {
     Sample start{}, end{}, highest{};
+    std::string gdi_start, gdi_end, handles_start, handles_end;
     int ops_with_growth = 0;
     double most_handle_growth = 0;
 };
@@ -560,6 +562,13 @@ void write_summary(const Soak& soak, const Extremes& e, long long ms, DWORD exit
         std::fprintf(out, "op=%s|%d|%d|%d\n", kOperationNames[i], get(soak.done), get(soak.failed),
                      get(soak.without_work));
     }
+    std::fprintf(out, "gdi_by_type_start=%s\ngdi_by_type_end=%s\n", e.gdi_start.c_str(), e.gdi_end.c_str());
+    std::fprintf(out, "handles_by_type_start=%s\nhandles_by_type_end=%s\n", e.handles_start.c_str(),
+                 e.handles_end.c_str());
+    for (const char* path : {"/translate_a", "/translate_tts", "/translate", "/language/translate/v2",
+                             "/v1/text:synthesize", "/api/v1/audio", "/api/v1/"}) {
+        std::fprintf(out, "requests %s=%s\n", path, standin(std::string("/_count?path=") + path).c_str());
+    }
     std::fprintf(out, "exit_code=%lu\nleft_behind=%s\n", exit_code, leftovers.c_str());
     std::fclose(out);
 }
@@ -601,7 +610,11 @@ int soak_run() {
         step(soak);
         if (soak.operation < warm_up) continue;
         Sample s = sample(soak, start);
-        if (soak.operation == warm_up) extremes.start = extremes.highest = s;
+        if (soak.operation == warm_up) {
+            extremes.start = extremes.highest = s;
+            extremes.gdi_start = soak::by_type_text(soak::gdi_by_type(soak.program.process.hProcess));
+            extremes.handles_start = soak::by_type_text(soak::handles_by_type(soak.program.process.dwProcessId));
+        }
         track(extremes, s);
         if (s.ms - last_row >= kRowEveryMs || soak.operation == warm_up) {
             write_row(csv, s);
@@ -610,6 +623,8 @@ int soak_run() {
     }
     write_row(csv, extremes.end);
     std::fclose(csv);
+    extremes.gdi_end = soak::by_type_text(soak::gdi_by_type(soak.program.process.hProcess));
+    extremes.handles_end = soak::by_type_text(soak::handles_by_type(soak.program.process.dwProcessId));
     AttachThreadInput(GetCurrentThreadId(), soak.program.process.dwThreadId, FALSE);
     DWORD code = close_program(soak.program);
     std::string left = leftovers_in(folder, {"tarvik.exe", "tarvik.ini"});

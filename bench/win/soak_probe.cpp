@@ -85,7 +85,24 @@ int usual(std::vector<int> growths) {
 
 struct Growths {
     std::vector<int> handles, events, keys, threads, gdi, windows;
+    std::vector<long> anon_kib, rss_kib;  // after each call
 };
+
+// KiB per call in the steady state: the slope of a least-squares line through the memory after
+// each call of the second half. The first calls also fill heaps and caches once, which a long
+// running program has long done.
+double steady_slope(const std::vector<long>& after_call) {
+    size_t from = after_call.size() / 2, n = after_call.size() - from;
+    if (n < 2) return 0;
+    double mean_x = 0, mean_y = 0;
+    for (size_t i = from; i < after_call.size(); ++i) mean_x += double(i) / n, mean_y += double(after_call[i]) / n;
+    double covariance = 0, variance = 0;
+    for (size_t i = from; i < after_call.size(); ++i) {
+        covariance += (double(i) - mean_x) * (double(after_call[i]) - mean_y);
+        variance += (double(i) - mean_x) * (double(i) - mean_x);
+    }
+    return covariance / variance;
+}
 
 void add(Growths& growths, const Counts& before, const Counts& after, int event_type, int key_type) {
     growths.handles.push_back(count_of(after.handles, -1) - count_of(before.handles, -1));
@@ -94,6 +111,8 @@ void add(Growths& growths, const Counts& before, const Counts& after, int event_
     growths.threads.push_back(after.threads - before.threads);
     growths.gdi.push_back(after.gdi - before.gdi);
     growths.windows.push_back(after.windows - before.windows);
+    growths.anon_kib.push_back(after.memory.anon_kib);
+    growths.rss_kib.push_back(after.memory.rss_kib);
 }
 
 void report(const Growths& growths, const Counts& first, const Counts& last, int calls, int event_type, int key_type) {
@@ -105,8 +124,10 @@ void report(const Growths& growths, const Counts& first, const Counts& last, int
                 usual(growths.gdi), usual(growths.windows));
     std::printf("handles_total=%d\nevent_handles_total=%d\nkey_handles_total=%d\n", total(-1), total(event_type),
                 total(key_type));
-    std::printf("anon_kib_per_call=%.3f\n", double(last.memory.anon_kib - first.memory.anon_kib) / calls);
-    std::printf("rss_kib_per_call=%.3f\n", double(last.memory.rss_kib - first.memory.rss_kib) / calls);
+    std::printf("anon_kib_per_call=%.3f\n", steady_slope(growths.anon_kib));
+    std::printf("rss_kib_per_call=%.3f\n", steady_slope(growths.rss_kib));
+    std::printf("anon_kib_per_call_over_all_calls=%.3f\n",
+                double(last.memory.anon_kib - first.memory.anon_kib) / calls);
     std::printf("event_type=%d\nkey_type=%d\n", event_type, key_type);
 }
 
