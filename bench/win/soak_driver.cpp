@@ -368,16 +368,22 @@ Operation choose(Soak& soak) {
     return Operation::typed_translation;
 }
 
-// A speech button pressed on a text not spoken before, so that every press downloads and plays.
+// The speech files the program writes beside itself; a download that fails leaves none.
+const char kSourceSpeechFile[] = "zaz原文发音文件.mp3";
+const char kResultSpeechFile[] = "zaz结果发音文件.mp3";
+
+// A speech button pressed on a text not spoken before, so that every press downloads. A download
+// that succeeded left its file, and that file was played: one MCI open and close (counted once
+// the operation has finished).
 Outcome speech(Soak& soak, int box, int button) {
     Outcome outcome;
     set_text(soak.program, box, soak.next_word());
-    int requests = speech_requests();
     click(soak.program, button);
     outcome.worked = true;
-    outcome.mci_opens = -requests;  // completed in finish(): a download answered plays once
     return outcome;
 }
+
+bool file_present(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 const char* const kFaults[] = {"status&code=500", "utf8bad", "nul", "status&code=403", "big&bytes=200000"};
 
@@ -505,7 +511,10 @@ void step(Soak& soak) {
                      thread_set(pid).size());
     }
     if (operation == Operation::failed_request) standin("/_mode");  // the fault ends; the record stays
-    if (speech_pending) outcome.mci_opens = speech_requests() + outcome.mci_opens > 0 ? 1 : 0;
+    if (speech_pending) {
+        const char* file = operation == Operation::source_speech ? kSourceSpeechFile : kResultSpeechFile;
+        outcome.mci_opens = file_present(program.folder + "\\" + file) ? 1 : 0;
+    }
     bool needs_work = operation != Operation::languages && operation != Operation::swap &&
                       operation != Operation::web_page && operation != Operation::engine_switch;
     if (needs_work && !outcome.worked) ++soak.without_work[operation];
