@@ -3,8 +3,8 @@
 // counters leave private bytes at 0.
 #pragma once
 
-#include <windows.h>
 #include <tlhelp32.h>
+#include <windows.h>
 #include <winternl.h>
 
 #include <algorithm>

@@ -59,7 +59,9 @@ std::string option(const std::string& name, const std::string& fallback = "") {
     auto found = options.find(name);
     return found == options.end() ? fallback : found->second;
 }
-double number_option(const std::string& name, double fallback) { return std::atof(option(name, std::to_string(fallback)).c_str()); }
+double number_option(const std::string& name, double fallback) {
+    return std::atof(option(name, std::to_string(fallback)).c_str());
+}
 
 bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
     auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
@@ -143,7 +145,8 @@ std::string settings_text(const std::string& engine) {
     std::string text = "[translation]\r\nengine=" + engine + "\r\n";
     if (engine != "classic") text += "address=" + address + "\r\n";
     // Google's speech has an address of its own, which would otherwise be Google's.
-    if (engine == "google-cloud") text += "key=soak-key\r\n[speech]\r\nengine=google-cloud\r\naddress=" + address + "\r\nkey=soak-key\r\n";
+    if (engine == "google-cloud")
+        text += "key=soak-key\r\n[speech]\r\nengine=google-cloud\r\naddress=" + address + "\r\nkey=soak-key\r\n";
     std::string host = "127.0.0.1:" + option("port");
     return text + "[classic]\r\ntranslate_host=" + host + "\r\nspeech_host=" + host + "\r\nweb_host=" + host + "\r\n";
 }
@@ -330,15 +333,22 @@ enum class Operation {
     engine_switch,
     count
 };
-const char* const kOperationNames[] = {"typed translation", "Alt+S", "multi-line translation", "language lists",
-                                       "swap",              "result speech", "source speech",
-                                       "web-page button",   "failed request", "engine switch (settings dialog)"};
+const char* const kOperationNames[] = {"typed translation",
+                                       "Alt+S",
+                                       "multi-line translation",
+                                       "language lists",
+                                       "swap",
+                                       "result speech",
+                                       "source speech",
+                                       "web-page button",
+                                       "failed request",
+                                       "engine switch (settings dialog)"};
 
 struct Outcome {
     bool ok = true;
-    int mci_opens = 0;     // playbacks, each one MCI open and close
-    int idle_waits = 0;    // WaitForInputIdle calls
-    bool worked = false;   // a worker thread was seen
+    int mci_opens = 0;    // playbacks, each one MCI open and close
+    int idle_waits = 0;   // WaitForInputIdle calls
+    bool worked = false;  // a worker thread was seen
 };
 
 struct Soak {
@@ -413,7 +423,9 @@ Outcome run(Soak& soak, Operation operation, bool* speech_pending) {
             if (soak.random() % 2) click(program, kAutomaticBox);
             break;
         }
-        case Operation::swap: click(program, kSwapButton); break;
+        case Operation::swap:
+            click(program, kSwapButton);
+            break;
         case Operation::result_speech:
             outcome = speech(soak, kResultBox, kResultSpeechButton);
             *speech_pending = true;
@@ -449,7 +461,8 @@ Outcome run(Soak& soak, Operation operation, bool* speech_pending) {
             soak.engine = (soak.engine + 1) % 4;
             outcome.ok = switch_engine(program, kEngines[soak.engine]);
             break;
-        case Operation::count: break;
+        case Operation::count:
+            break;
     }
     return outcome;
 }
@@ -474,16 +487,16 @@ Sample sample(const Soak& soak, Clock::time_point start) {
     s.memory = soak::linux_memory(program.linux_pid);
     s.mci_opens = soak.mci_opens;
     s.idle_waits = soak.idle_waits;
-    s.program_handles = s.handles - number_option("mci-handles", 0) * s.mci_opens -
-                        number_option("idle-handles", 0) * s.idle_waits;
+    s.program_handles =
+        s.handles - number_option("mci-handles", 0) * s.mci_opens - number_option("idle-handles", 0) * s.idle_waits;
     s.program_anon_kib = s.memory.anon_kib - number_option("mci-kib", 0) * s.mci_opens;
     return s;
 }
 
 void write_row(FILE* csv, const Sample& s) {
     std::fprintf(csv, "%.1f,%d,%d,%.0f,%d,%d,%d,%ld,%ld,%ld,%.0f,%d,%d\n", s.ms / 1000.0, s.operations, s.handles,
-                 s.program_handles, s.gdi, s.windows, s.threads, s.memory.rss_kib, s.memory.anon_kib,
-                 s.memory.data_kib, s.program_anon_kib, s.mci_opens, s.idle_waits);
+                 s.program_handles, s.gdi, s.windows, s.threads, s.memory.rss_kib, s.memory.anon_kib, s.memory.data_kib,
+                 s.program_anon_kib, s.mci_opens, s.idle_waits);
     std::fflush(csv);
 }
 
@@ -563,8 +576,8 @@ void write_summary(const Soak& soak, const Extremes& e, long long ms, DWORD exit
     row("program_anon_kib", e.start.program_anon_kib, e.end.program_anon_kib, e.highest.program_anon_kib);
     std::fprintf(out, "mci_opens_after_warm_up=%d\nidle_waits_after_warm_up=%d\n", e.end.mci_opens - e.start.mci_opens,
                  e.end.idle_waits - e.start.idle_waits);
-    std::fprintf(out, "mci_opens=%d\nidle_waits=%d\ntimeouts=%d\nops_with_growth=%d\n", soak.mci_opens,
-                 soak.idle_waits, soak.timeouts, e.ops_with_growth);
+    std::fprintf(out, "mci_opens=%d\nidle_waits=%d\ntimeouts=%d\nops_with_growth=%d\n", soak.mci_opens, soak.idle_waits,
+                 soak.timeouts, e.ops_with_growth);
     for (int i = 0; i < static_cast<int>(Operation::count); ++i) {
         auto op = static_cast<Operation>(i);
         auto get = [&](const std::map<Operation, int>& counts) { return counts.count(op) ? counts.at(op) : 0; };
@@ -607,8 +620,9 @@ int soak_run() {
     AttachThreadInput(GetCurrentThreadId(), soak.program.process.dwThreadId, TRUE);
 
     FILE* csv = std::fopen(option("csv").c_str(), "wb");
-    std::fprintf(csv, "seconds,operations,handles,program_handles,gdi_objects,windows,threads,rss_kib,rss_anon_kib,"
-                      "vm_data_kib,program_anon_kib,mci_opens,input_idle_waits\n");
+    std::fprintf(csv,
+                 "seconds,operations,handles,program_handles,gdi_objects,windows,threads,rss_kib,rss_anon_kib,"
+                 "vm_data_kib,program_anon_kib,mci_opens,input_idle_waits\n");
     int warm_up = static_cast<int>(number_option("warm-up", 100));
     int limit = static_cast<int>(number_option("ops", 2100));
     long long budget_ms = static_cast<long long>(number_option("minutes", 25) * 60000);
@@ -668,13 +682,13 @@ bool start_work(Program& program, Work work) {
         case Work::engine_request:
             standin("/_config?service=libretranslate&delay_ms=2000");
             return switch_engine(program, "libretranslate") &&
-                   (set_text(program, kSourceBox, "closing during an engine request"),
-                    click(program, kTranslateButton),
+                   (set_text(program, kSourceBox, "closing during an engine request"), click(program, kTranslateButton),
                     wait_until([] { return std::atoi(standin("/_count?path=/translate").c_str()) > 0; }, 10000));
         case Work::settings_dialog:
             PostMessageA(program.main, WM_SYSCOMMAND, kSettingsCommand, 0);
             return wait_until([&] { return settings_dialog_of(program.process.dwProcessId) != nullptr; }, 10000);
-        case Work::count: break;
+        case Work::count:
+            break;
     }
     return false;
 }
@@ -689,8 +703,8 @@ int closing_run() {
         auto work = static_cast<Work>(cycle % static_cast<int>(Work::count));
         standin("/_reset");
         Program program;
-        std::string folder = temp_folder("tarvik_closing_" + std::to_string(GetCurrentProcessId()) + "_" +
-                                         std::to_string(cycle));
+        std::string folder =
+            temp_folder("tarvik_closing_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(cycle));
         bool started = start_program(program, folder, "classic");
         std::string ini_before = read_text(program.ini());
         bool under_way = started && start_work(program, work);
