@@ -4,8 +4,9 @@
 //   soak_probe mci CALLS FILE.mp3     soak_probe idle CALLS PROGRAM.exe
 // Prints "handles_per_call=..", "event_handles_per_call=..", "key_handles_per_call=..",
 // "anon_kib_per_call=..", "threads_per_call=..", "gdi_per_call=..", "windows_per_call=.." .
-#include <mmsystem.h>
 #include <windows.h>
+// mmsystem.h needs windows.h before it.
+#include <mmsystem.h>
 
 #include <cstdio>
 #include <string>
