@@ -27,8 +27,6 @@ Text unknown_engine(const char* failed, const char* section, const Text& name, c
     return Text(failed) + "tarvik.ini 的 [" + section + "] engine=" + name + " 不是可用的引擎（可用：" + list + "）";
 }
 
-bool is_success(int status) { return status >= 200 && status < 300; }
-
 Text missing(const char* failed, const char* engine, const char* section, const char* key, const char* what) {
     return Text(failed) + "使用 " + engine + " 需要在 tarvik.ini 的 [" + section + "] 写上 " + key + "（" + what + "）";
 }
@@ -173,7 +171,7 @@ const char* display_name(Engine engine) {
 Text failure_line(Engine engine, const net::HttpReply& reply, const Text& service_message_utf8) {
     Text name = display_name(engine);
     Text message = one_line_message(service_message_utf8);
-    if (reply.status != 0 && !is_success(reply.status)) {
+    if (reply.status != 0 && !net::is_success(reply.status)) {
         Text line = kFailed + name + " 返回 HTTP " + runtime::to_text(reply.status);
         return message.empty() ? line : line + "：" + message;
     }

@@ -15,8 +15,6 @@ namespace {
 
 json parse(const runtime::Bytes& body) { return json::parse(body.begin(), body.end(), nullptr, false); }
 
-bool is_success(int status) { return status >= 200 && status < 300; }
-
 Text headers(const Choice& choice) {
     return "Content-Type: application/json; charset=utf-8\r\nAccept: application/json\r\nX-Goog-Api-Key: " +
            choice.key + "\r\n";
@@ -68,7 +66,7 @@ net::HttpRequest translation_request(const Choice& choice, const std::vector<Tex
 Reading read_translation(const net::HttpReply& reply, size_t pieces_sent) {
     Reading reading;
     json body = parse(reply.body);
-    if (!is_success(reply.status)) {
+    if (!net::is_success(reply.status)) {
         if (body.is_object() && body["error"].is_object() && body["error"]["message"].is_string()) {
             reading.message = body["error"]["message"].get<std::string>();
         }
@@ -114,7 +112,7 @@ net::HttpRequest speech_request(const Choice& choice, const Text& text, const Te
 }
 
 std::optional<runtime::Bytes> read_speech(const net::HttpReply& reply) {
-    if (!is_success(reply.status)) return std::nullopt;
+    if (!net::is_success(reply.status)) return std::nullopt;
     json body = parse(reply.body);
     if (!body.is_object() || !body.contains("audioContent") || !body["audioContent"].is_string()) {
         return std::nullopt;

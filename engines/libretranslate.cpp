@@ -18,8 +18,6 @@ const int kBadRequest = 400;
 
 json parse(const runtime::Bytes& body) { return json::parse(body.begin(), body.end(), nullptr, false); }
 
-bool is_success(int status) { return status >= 200 && status < 300; }
-
 }  // namespace
 
 Text language_code(const Text& list_code) {
@@ -49,7 +47,7 @@ net::HttpRequest request(const Choice& choice, const std::vector<Text>& pieces, 
 Reading read(const net::HttpReply& reply, size_t pieces_sent) {
     Reading reading;
     json body = parse(reply.body);
-    if (!is_success(reply.status)) {
+    if (!net::is_success(reply.status)) {
         if (body.is_object() && body.contains("error") && body["error"].is_string()) {
             reading.message = body["error"].get<std::string>();
         }

@@ -15,8 +15,6 @@ const int kLargestByte = 255;
 
 json parse(const runtime::Bytes& body) { return json::parse(body.begin(), body.end(), nullptr, false); }
 
-bool is_success(int status) { return status >= 200 && status < 300; }
-
 // One path segment: unreserved characters as they are, every other byte of the UTF-8 as %XX.
 Text path_segment(const std::string& utf8) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -106,7 +104,7 @@ Text part_of_speech(const std::string& type) {
 Reading read_translation(const net::HttpReply& reply) {
     Reading reading;
     json body = parse(reply.body);
-    if (!is_success(reply.status)) {
+    if (!net::is_success(reply.status)) {
         reading.message = error_of(body);
         return reading;
     }
@@ -130,7 +128,7 @@ net::HttpRequest speech_request(const Choice& choice, const Text& text, const Te
 }
 
 std::optional<runtime::Bytes> read_speech(const net::HttpReply& reply) {
-    if (!is_success(reply.status)) return std::nullopt;
+    if (!net::is_success(reply.status)) return std::nullopt;
     json body = parse(reply.body);
     if (!body.is_object() || !body.contains("audio") || !body["audio"].is_array() || body["audio"].empty()) {
         return std::nullopt;

@@ -30,5 +30,7 @@ using HttpSend = std::function<HttpReply(const HttpRequest& request)>;
 constexpr unsigned kErrorTimeout = 12002;
 constexpr unsigned kErrorCannotConnect = 12029;
 bool is_certificate_error(unsigned error);
+// A status of the 2xx range: the service did what was asked.
+inline bool is_success(int status) { return status >= 200 && status < 300; }
 
 }  // namespace net
