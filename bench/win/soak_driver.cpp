@@ -365,9 +365,19 @@ struct Soak {
     bool engine_speaks_itself() const { return engine >= 2; }
 };
 
-Operation choose(Soak& soak) {
+// The warm-up goes once round the engines and back to the first, so that the settings dialog and
+// every engine's path have been used before the counting starts (a window's first openings fill
+// caches that stay); after it, each engine holds for per-engine operations.
+bool engine_switch_due(int operation) {
+    int warm_up = static_cast<int>(number_option("warm-up", 100));
     int per_engine = static_cast<int>(number_option("per-engine", kOperationsPerEngine));
-    if (soak.operation > 0 && soak.operation % per_engine == 0) return Operation::engine_switch;
+    int warm_up_turn = warm_up / 5;
+    if (operation < warm_up) return warm_up_turn > 0 && operation > 0 && operation % warm_up_turn == 0;
+    return operation > warm_up && (operation - warm_up) % per_engine == 0;
+}
+
+Operation choose(Soak& soak) {
+    if (engine_switch_due(soak.operation)) return Operation::engine_switch;
     static const int kWeights[] = {3, 2, 2, 1, 1, 2, 2, 2, 1};
     int total = 0;
     for (int weight : kWeights) total += weight;
