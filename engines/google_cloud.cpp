@@ -13,8 +13,6 @@ const char kSpeechAddress[] = "https://texttospeech.googleapis.com";
 
 namespace {
 
-json parse(const runtime::Bytes& body) { return json::parse(body.begin(), body.end(), nullptr, false); }
-
 Text headers(const Choice& choice) {
     return "Content-Type: application/json; charset=utf-8\r\nAccept: application/json\r\nX-Goog-Api-Key: " +
            choice.key + "\r\n";
@@ -65,7 +63,7 @@ net::HttpRequest translation_request(const Choice& choice, const std::vector<Tex
 
 Reading read_translation(const net::HttpReply& reply, size_t pieces_sent) {
     Reading reading;
-    json body = parse(reply.body);
+    json body = parse_json(reply.body);
     if (!net::is_success(reply.status)) {
         if (body.is_object() && body["error"].is_object() && body["error"]["message"].is_string()) {
             reading.message = body["error"]["message"].get<std::string>();
@@ -113,7 +111,7 @@ net::HttpRequest speech_request(const Choice& choice, const Text& text, const Te
 
 std::optional<runtime::Bytes> read_speech(const net::HttpReply& reply) {
     if (!net::is_success(reply.status)) return std::nullopt;
-    json body = parse(reply.body);
+    json body = parse_json(reply.body);
     if (!body.is_object() || !body.contains("audioContent") || !body["audioContent"].is_string()) {
         return std::nullopt;
     }

@@ -1,10 +1,16 @@
 #include "engines/json_text.h"
 
+#include <nlohmann/json.hpp>
+
 #include "net/codepage.h"
 
 namespace engines {
 
 using runtime::Text;
+
+nlohmann::json parse_json(const runtime::Bytes& body) {
+    return nlohmann::json::parse(body.begin(), body.end(), nullptr, false);
+}
 
 std::string to_utf8(const Text& text) {
     runtime::Bytes utf8 = net::ansi_to_utf8(text);

@@ -2,11 +2,15 @@
 #pragma once
 
 #include <optional>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 
 #include "runtime/text.h"
 
 namespace engines {
+
+// A reply's body as JSON; a discarded value (is_discarded()) when it is not JSON, never an exception.
+nlohmann::json parse_json(const runtime::Bytes& body);
 
 // UTF-8 bytes of a GBK text, without a terminating zero.
 std::string to_utf8(const runtime::Text& text);

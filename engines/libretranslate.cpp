@@ -16,8 +16,6 @@ namespace {
 const char kLimitWords[] = "exceeds text limit";
 const int kBadRequest = 400;
 
-json parse(const runtime::Bytes& body) { return json::parse(body.begin(), body.end(), nullptr, false); }
-
 }  // namespace
 
 Text language_code(const Text& list_code) {
@@ -46,7 +44,7 @@ net::HttpRequest request(const Choice& choice, const std::vector<Text>& pieces, 
 
 Reading read(const net::HttpReply& reply, size_t pieces_sent) {
     Reading reading;
-    json body = parse(reply.body);
+    json body = parse_json(reply.body);
     if (!net::is_success(reply.status)) {
         if (body.is_object() && body.contains("error") && body["error"].is_string()) {
             reading.message = body["error"].get<std::string>();

@@ -13,8 +13,6 @@ namespace {
 
 const int kLargestByte = 255;
 
-json parse(const runtime::Bytes& body) { return json::parse(body.begin(), body.end(), nullptr, false); }
-
 // One path segment: unreserved characters as they are, every other byte of the UTF-8 as %XX.
 Text path_segment(const std::string& utf8) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -103,7 +101,7 @@ Text part_of_speech(const std::string& type) {
 
 Reading read_translation(const net::HttpReply& reply) {
     Reading reading;
-    json body = parse(reply.body);
+    json body = parse_json(reply.body);
     if (!net::is_success(reply.status)) {
         reading.message = error_of(body);
         return reading;
@@ -129,7 +127,7 @@ net::HttpRequest speech_request(const Choice& choice, const Text& text, const Te
 
 std::optional<runtime::Bytes> read_speech(const net::HttpReply& reply) {
     if (!net::is_success(reply.status)) return std::nullopt;
-    json body = parse(reply.body);
+    json body = parse_json(reply.body);
     if (!body.is_object() || !body.contains("audio") || !body["audio"].is_array() || body["audio"].empty()) {
         return std::nullopt;
     }

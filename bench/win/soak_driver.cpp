@@ -62,6 +62,7 @@ std::string option(const std::string& name, const std::string& fallback = "") {
 double number_option(const std::string& name, double fallback) {
     return std::atof(option(name, std::to_string(fallback)).c_str());
 }
+int warm_up_operations() { return static_cast<int>(number_option("warm-up", 100)); }
 
 bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
     auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
@@ -369,7 +370,7 @@ struct Soak {
 // every engine's path have been used before the counting starts (a window's first openings fill
 // caches that stay); after it, each engine holds for per-engine operations.
 bool engine_switch_due(int operation) {
-    int warm_up = static_cast<int>(number_option("warm-up", 100));
+    int warm_up = warm_up_operations();
     int per_engine = static_cast<int>(number_option("per-engine", kOperationsPerEngine));
     int warm_up_turn = warm_up / 5;
     if (operation < warm_up) return warm_up_turn > 0 && operation > 0 && operation % warm_up_turn == 0;
@@ -633,7 +634,7 @@ int soak_run() {
     std::fprintf(csv,
                  "seconds,operations,handles,program_handles,gdi_objects,windows,threads,rss_kib,rss_anon_kib,"
                  "vm_data_kib,program_anon_kib,mci_opens,input_idle_waits\n");
-    int warm_up = static_cast<int>(number_option("warm-up", 100));
+    int warm_up = warm_up_operations();
     int limit = static_cast<int>(number_option("ops", 2100));
     long long budget_ms = static_cast<long long>(number_option("minutes", 25) * 60000);
     auto start = Clock::now();
