@@ -1,8 +1,8 @@
 // Between the program's GBK texts and the UTF-8 that JSON services speak.
 #pragma once
 
-#include <optional>
 #include <nlohmann/json_fwd.hpp>
+#include <optional>
 #include <string>
 
 #include "runtime/text.h"
