@@ -12,11 +12,27 @@ namespace {
 const char kFailed[] = "翻译失败：";
 const char kSpeechFailed[] = "朗读失败：";
 
-// The address as requests are built on it: the engine's own when none is set, http:// when no
-// scheme is given, no slash at the end.
+bool has_scheme(const Text& address) { return address.find("://") != Text::npos; }
+
+// The host of an address with or without a scheme, without port, path or brackets.
+Text host_of(const Text& address) {
+    Text rest = has_scheme(address) ? address.substr(address.find("://") + 3) : address;
+    rest = rest.substr(0, rest.find_first_of("/?#"));
+    if (!rest.empty() && rest[0] == '[') return rest.substr(1, rest.find(']') - 1);
+    return rest.substr(0, rest.find(':'));
+}
+
+bool is_loopback(const Text& host) {
+    Text lower = runtime::to_lower(host);
+    return lower == "localhost" || lower == "::1" || lower.rfind("127.", 0) == 0;
+}
+
+// The address as requests are built on it: the engine's own when none is set; https:// when no
+// scheme is given, since a key may travel with the request, but http:// for this computer itself,
+// where local servers rarely speak TLS; no slash at the end.
 Text service_address(const Text& written, const char* fallback) {
     Text address = written.empty() ? Text(fallback) : written;
-    if (address.find("://") == Text::npos) address = "http://" + address;
+    if (!has_scheme(address)) address = (is_loopback(host_of(address)) ? "http://" : "https://") + address;
     while (!address.empty() && address.back() == '/') address.pop_back();
     return address;
 }
@@ -127,6 +143,11 @@ Replies translate_with_lingva(const Choice& choice, const std::vector<Text>& pie
 
 Choice translation_engine(const Settings& settings) { return choose(settings.translation, false); }
 
+bool key_travels_in_clear(const Text& address) {
+    Text scheme = runtime::to_lower(address.substr(0, address.find("://")));
+    return has_scheme(address) && scheme == "http" && !is_loopback(host_of(address));
+}
+
 const std::vector<Text>& translation_engine_names() {
     static const std::vector<Text> names{kClassic, kLibreTranslate, kGoogleCloud, kLingva};
     return names;
@@ -192,11 +213,11 @@ Text classic_reply(const Text& translation_utf8, const Dictionary& dictionary, c
     Text entries;
     for (const auto& [part, words] : dictionary) {
         Text quoted;
-        for (const std::string& word : words) quoted += (quoted.empty() ? "\"" : ",\"") + from_utf8(word) + "\"";
+        for (const std::string& word : words) quoted += (quoted.empty() ? "\"" : ",\"") + word + "\"";
         entries += (entries.empty() ? "[\"" : ",[\"") + part + "\",[" + quoted + "]]";
     }
     Text slot = entries.empty() ? Text() : "[" + entries + "]";
-    return "[[[\"" + from_utf8(translation_utf8) + "\",\"\",\"\",\"\"]]," + slot + ",\"" + source_code + "\",,[[0]],0]";
+    return "[[[\"" + translation_utf8 + "\",\"\",\"\",\"\"]]," + slot + ",\"" + source_code + "\",,[[0]],0]";
 }
 
 Replies translate_pieces(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,

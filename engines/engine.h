@@ -22,6 +22,13 @@ struct Choice {
 };
 
 Choice translation_engine(const Settings& settings);
+
+// Whether a request to the address, as written in the settings, goes over plain HTTP to another
+// computer (an address without a scheme is taken as https://, or http:// for this computer).
+bool key_travels_in_clear(const Text& address);
+
+// The source code of a request whose source language the service is to detect.
+constexpr char kDetectSource[] = "auto";
 // The names the [translation] and [speech] engine keys take, in the order the dialog offers them.
 const std::vector<Text>& translation_engine_names();
 const std::vector<Text>& speech_engine_names();

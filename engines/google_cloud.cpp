@@ -24,7 +24,7 @@ net::HttpRequest post(const Choice& choice, const Text& path, const json& body) 
 }
 
 // The text as it goes into the request: UTF-8, cut to what one request takes.
-std::string piece_text(const Text& piece) { return cut_utf8(to_utf8(piece), kTextBytes); }
+std::string piece_text(const Text& piece) { return cut_utf8(piece, kTextBytes); }
 
 // JSON escapes can take a byte of text to six ("\u001f"); a batch is closed before it could
 // pass the body's limit, whatever its texts hold.
@@ -55,8 +55,9 @@ net::HttpRequest translation_request(const Choice& choice, const std::vector<Tex
     json body;
     body["q"] = json::array();
     for (const Text& piece : pieces) body["q"].push_back(piece_text(piece));
-    body["source"] = to_utf8(source_code);
-    body["target"] = to_utf8(target_code);
+    // Without a source the service detects the language.
+    if (source_code != kDetectSource) body["source"] = source_code;
+    body["target"] = target_code;
     body["format"] = "text";
     return post(choice, "/language/translate/v2", body);
 }
@@ -103,8 +104,8 @@ Text voice_language(const Text& list_code) {
 
 net::HttpRequest speech_request(const Choice& choice, const Text& text, const Text& list_code) {
     json body;
-    body["input"]["text"] = cut_utf8(to_utf8(text), kSpeechTextBytes);
-    body["voice"]["languageCode"] = to_utf8(voice_language(list_code));
+    body["input"]["text"] = cut_utf8(text, kSpeechTextBytes);
+    body["voice"]["languageCode"] = voice_language(list_code);
     body["audioConfig"]["audioEncoding"] = "MP3";
     return post(choice, "/v1/text:synthesize", body);
 }

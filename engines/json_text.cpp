@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "net/codepage.h"
+#include "runtime/utf.h"
 
 namespace engines {
 
@@ -12,25 +12,12 @@ nlohmann::json parse_json(const runtime::Bytes& body) {
     return nlohmann::json::parse(body.begin(), body.end(), nullptr, false);
 }
 
-std::string to_utf8(const Text& text) {
-    runtime::Bytes utf8 = net::ansi_to_utf8(text);
-    return std::string(utf8.begin(), utf8.end() - 1);  // without the terminating zero
-}
-
-Text from_utf8(const std::string& utf8) { return net::utf8_to_ansi(runtime::Bytes(utf8.begin(), utf8.end())); }
-
 Text one_line_message(const std::string& utf8) {
-    Text message = from_utf8(utf8);
+    Text message = runtime::valid_utf8(utf8);
     for (char& c : message) {
         if (c == '\r' || c == '\n' || c == '\t') c = ' ';
     }
-    size_t end = 0;
-    while (end < message.size()) {
-        size_t next = end + (runtime::is_lead_byte(static_cast<unsigned char>(message[end])) ? 2 : 1);
-        if (next > kMessageBytes || next > message.size()) break;
-        end = next;
-    }
-    message.resize(end);
+    message = cut_utf8(message, kMessageBytes);
     size_t first = message.find_first_not_of(' ');
     return first == Text::npos ? Text() : message.substr(first, message.find_last_not_of(' ') - first + 1);
 }

@@ -1,4 +1,5 @@
-// Between the program's GBK texts and the UTF-8 that JSON services speak.
+// What the JSON services' readers share: the body as JSON, messages fit for one line, UTF-8 cut
+// to a size, base64.
 #pragma once
 
 #include <nlohmann/json_fwd.hpp>
@@ -12,11 +13,8 @@ namespace engines {
 // A reply's body as JSON; a discarded value (is_discarded()) when it is not JSON, never an exception.
 nlohmann::json parse_json(const runtime::Bytes& body);
 
-// UTF-8 bytes of a GBK text, without a terminating zero.
-std::string to_utf8(const runtime::Text& text);
-runtime::Text from_utf8(const std::string& utf8);
-// A service's message made fit for one line of the result box: GBK, line breaks and tabs as
-// spaces, at most kMessageBytes bytes, cut at a character boundary.
+// A service's message made fit for one line of the result box: line breaks and tabs as spaces, at
+// most kMessageBytes bytes, cut at a character boundary.
 runtime::Text one_line_message(const std::string& utf8);
 constexpr size_t kMessageBytes = 300;
 

@@ -28,15 +28,15 @@ net::HttpRequest request(const Choice& choice, const std::vector<Text>& pieces, 
                          const Text& target_code) {
     json body;
     if (pieces.size() == 1) {
-        body["q"] = to_utf8(pieces[0]);
+        body["q"] = pieces[0];
     } else {
         body["q"] = json::array();
-        for (const Text& piece : pieces) body["q"].push_back(to_utf8(piece));
+        for (const Text& piece : pieces) body["q"].push_back(piece);
     }
-    body["source"] = to_utf8(language_code(source_code));
-    body["target"] = to_utf8(language_code(target_code));
+    body["source"] = language_code(source_code);
+    body["target"] = language_code(target_code);
     body["format"] = "text";
-    if (!choice.key.empty()) body["api_key"] = to_utf8(choice.key);
+    if (!choice.key.empty()) body["api_key"] = choice.key;
     std::string text = body.dump(-1, ' ', false, json::error_handler_t::replace);
     return {"POST", choice.address + "/translate", "Content-Type: application/json\r\nAccept: application/json\r\n",
             runtime::Bytes(text.begin(), text.end())};

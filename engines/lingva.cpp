@@ -29,7 +29,7 @@ Text path_segment(const std::string& utf8) {
     return encoded;
 }
 
-Text segment_of_text(const Text& text) { return path_segment(cut_utf8(to_utf8(text), kTextBytes)); }
+Text segment_of_text(const Text& text) { return path_segment(cut_utf8(text, kTextBytes)); }
 
 net::HttpRequest get(const Choice& choice, const Text& path) {
     return {"GET", choice.address + path, "Accept: application/json\r\n", {}};
@@ -66,8 +66,8 @@ Text language_code(const Text& list_code) {
 
 net::HttpRequest translation_request(const Choice& choice, const Text& piece, const Text& source_code,
                                      const Text& target_code) {
-    return get(choice, "/api/v1/" + path_segment(to_utf8(language_code(source_code))) + "/" +
-                           path_segment(to_utf8(language_code(target_code))) + "/" + segment_of_text(piece));
+    return get(choice, "/api/v1/" + path_segment(language_code(source_code)) + "/" +
+                           path_segment(language_code(target_code)) + "/" + segment_of_text(piece));
 }
 
 Text part_of_speech(const std::string& type) {
@@ -96,7 +96,7 @@ Text part_of_speech(const std::string& type) {
     for (const auto& part : kParts) {
         if (type == part.type) return part.chinese;
     }
-    return from_utf8(type);
+    return type;
 }
 
 Reading read_translation(const net::HttpReply& reply) {
@@ -121,8 +121,7 @@ Reading read_translation(const net::HttpReply& reply) {
 }
 
 net::HttpRequest speech_request(const Choice& choice, const Text& text, const Text& list_code) {
-    return get(choice,
-               "/api/v1/audio/" + path_segment(to_utf8(language_code(list_code))) + "/" + segment_of_text(text));
+    return get(choice, "/api/v1/audio/" + path_segment(language_code(list_code)) + "/" + segment_of_text(text));
 }
 
 std::optional<runtime::Bytes> read_speech(const net::HttpReply& reply) {

@@ -21,23 +21,23 @@ void take_service(const SettingLookup& lookup, const char* section, ServiceSetti
     take(lookup, section, "engine", service.engine);
     take(lookup, section, "address", service.address);
     take(lookup, section, "key", service.key);
+    service.stored_key = service.key;
 }
 
 // A value is one line of the file: a line break pasted into the dialog would start a new key.
-Text line(const char* key, const Text& value) {
-    Text one_line = value;
-    for (char& c : one_line) {
+Text one_line(const Text& value) {
+    Text line = value;
+    for (char& c : line) {
         if (c == '\r' || c == '\n') c = ' ';
     }
-    return Text(key) + "=" + one_line + "\r\n";
+    return line;
 }
 
-Text service_text(const char* section, const ServiceSettings& service) {
-    return "[" + Text(section) + "]\r\n" + line("engine", service.engine) + line("address", service.address) +
-           line("key", service.key);
+void write_service(IniLines& ini, const char* section, const ServiceSettings& service) {
+    ini_set(ini, section, "engine", one_line(service.engine));
+    ini_set(ini, section, "address", one_line(service.address));
+    ini_set(ini, section, "key", one_line(service.stored_key.value_or(Text())));
 }
-
-Text line_if_set(const char* key, const Text& value) { return value.empty() ? Text() : line(key, value); }
 
 Text or_build(const Text& host, const char* build_host) { return host.empty() ? Text(build_host) : host; }
 
@@ -58,12 +58,13 @@ Settings read_settings(const SettingLookup& lookup, bool has_speech_section) {
     return settings;
 }
 
-Text settings_file_text(const Settings& settings) {
-    Text text = service_text("translation", settings.translation) + "\r\n";
-    if (settings.speech_section) text += service_text("speech", settings.speech) + "\r\n";
-    Text classic = line_if_set("translate_host", settings.translate_host) +
-                   line_if_set("speech_host", settings.speech_host) + line_if_set("web_host", settings.web_host);
-    return classic.empty() ? text : text + "[classic]\r\n" + classic;
+void write_settings(IniLines& ini, const Settings& settings) {
+    write_service(ini, "translation", settings.translation);
+    if (settings.speech_section) {
+        write_service(ini, "speech", settings.speech);
+    } else {
+        ini_remove_section(ini, "speech");
+    }
 }
 
 }  // namespace engines

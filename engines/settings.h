@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "engines/ini_file.h"
 #include "runtime/text.h"
 
 namespace engines {
@@ -17,11 +18,14 @@ struct ServiceSettings {
     Text address;
     Text key;                     // in the clear once loaded; the file may hold it protected for the user
     bool key_unreadable = false;  // a protected key that this user cannot open
+    // The key as the file holds it (protected, or typed in by hand), written back as it was; none
+    // when the key was typed anew and is to be protected before it is written.
+    std::optional<Text> stored_key = Text();
 };
 
 struct Settings {
-    ServiceSettings translation{"classic", "", "", false};
-    ServiceSettings speech{"classic", "", "", false};
+    ServiceSettings translation{"classic", "", "", false, Text()};
+    ServiceSettings speech{"classic", "", "", false, Text()};
     bool speech_section = false;  // whether the file has a [speech] section at all
     // The [classic] section: hosts of the classic endpoints, each with an optional ":port". Empty
     // means the build's host; only what the file says is written back.
@@ -40,9 +44,10 @@ Text web_host(const Settings& settings);
 using SettingLookup = std::function<std::optional<Text>(const char* section, const char* key)>;
 Settings read_settings(const SettingLookup& lookup, bool has_speech_section);
 
-// The file's text, whole: both services' sections (the speech one only when there is one), and
-// the [classic] keys that are set. Keys as given: the caller protects them first.
-Text settings_file_text(const Settings& settings);
+// Writes what the settings dialog sets into the file's lines: both services' engines, addresses
+// and stored keys (every key protected by the caller first), the [speech] section only when
+// there is to be one. Lines that say the same already stay as they are.
+void write_settings(IniLines& ini, const Settings& settings);
 
 // Names as they stand in the file.
 extern const char kClassic[];

@@ -1,5 +1,5 @@
-// tarvik.ini: beside the program, or in %APPDATA%\Tarvik when the program's folder cannot be
-// written. Read with the system's profile functions, written whole, keys protected for the user.
+// tarvik.ini: beside the program, or in %APPDATA%\Tarvik. The file that is read is the file that is
+// written; keys are protected for the Windows user.
 #pragma once
 
 #include <optional>
@@ -15,13 +15,20 @@ Settings current_settings();
 void use_settings(const Settings& settings);
 
 Settings load_settings();
-// Writes the whole file anew to a temporary file and puts it in place of the old one in one step.
-// False when that failed; the old file is then untouched.
-bool save_settings(const Settings& settings);
 
-// Where the file is read from, and where it is written (the first folder that takes a file).
-Text settings_read_path();
-Text settings_write_path();
+// The file: the one beside the program when it is there, else the one in the user's folder when
+// that is there; with neither, beside the program when its folder takes a new file, else in the
+// user's folder. Empty when there is no place at all (no %APPDATA%).
+Text settings_path();
+
+struct SaveResult {
+    bool saved = false;
+    Text problem;  // when not saved: what failed and why, in the user's words
+};
+// Protects the keys typed anew, writes the settings into the file's own lines (comments and all
+// else kept) in a temporary file and puts it in place of the old one in one step; then puts the
+// settings in force. When that fails the old file is untouched.
+SaveResult save_settings(const Settings& settings);
 
 // A key protected for the current Windows user, as stored: "dpapi:" and base64; and back. A key
 // without the prefix was typed into the file by hand and is taken as it is.

@@ -1,4 +1,5 @@
 #include <windows.h>
+// (needs windows.h first)
 #include <wincrypt.h>
 
 #include <vector>
@@ -7,10 +8,12 @@
 #include "runtime/handle.h"
 #include "runtime/shared_value.h"
 #include "runtime/system.h"
+#include "runtime/utf.h"
 
 namespace engines {
 
 using runtime::Text;
+using runtime::wide;
 
 const char kProtectedPrefix[] = "dpapi:";
 
@@ -18,41 +21,66 @@ namespace {
 
 const char kFileName[] = "\\tarvik.ini";
 const char kAppDataFolder[] = "\\Tarvik";
-const DWORD kValueBuffer = 32768;
+// Earlier versions wrote the file in the Chinese code page, whatever the system's.
+const UINT kEarlierCodePage = 936;
 
 runtime::Shared<std::optional<Settings>> settingsInForce;
 
 Text app_data_folder() {
-    char buffer[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("APPDATA", buffer, sizeof buffer);
-    if (length == 0 || length >= sizeof buffer) return Text();
-    return Text(buffer, length) + kAppDataFolder;
+    wchar_t buffer[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"APPDATA", buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return Text();
+    return runtime::narrow(buffer, length) + kAppDataFolder;
 }
 
 Text program_file() { return runtime::program_directory() + kFileName; }
 
-bool file_present(const Text& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool file_present(const Text& path) { return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::optional<Text> profile_value(const Text& path, const char* section, const char* key) {
-    std::vector<char> buffer(kValueBuffer);
-    // A key that is not there gives the default, which no written value can equal.
-    const char kAbsent[] = "\x01";
-    DWORD length = GetPrivateProfileStringA(section, key, kAbsent, buffer.data(), kValueBuffer, path.c_str());
-    Text value(buffer.data(), length);
-    if (value == kAbsent) return std::nullopt;
-    return value;
+bool folder_takes_files(const Text& folder) {
+    HANDLE probe = CreateFileW(wide(folder + "\\tarvik.ini.probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(probe);
+    return true;
 }
 
-// A section counts when it is written, with keys or without.
-bool has_section(const Text& path, const char* section) {
-    std::vector<char> names(kValueBuffer);
-    DWORD length = GetPrivateProfileSectionNamesA(names.data(), kValueBuffer, path.c_str());
-    for (DWORD at = 0; at < length && names[at];) {
-        Text name(&names[at]);
-        if (lstrcmpiA(name.c_str(), section) == 0) return true;
-        at += static_cast<DWORD>(name.size()) + 1;
+// The system's own words for an error code, on one line.
+Text system_message(DWORD error) {
+    wchar_t* text = nullptr;
+    DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    Text message = text ? runtime::narrow(text, length) : Text();
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' ')) {
+        message.pop_back();
     }
-    return false;
+    return message.empty() ? "错误 " + runtime::to_text(static_cast<int>(error)) : message;
+}
+
+std::optional<std::string> read_whole(const Text& path) {
+    runtime::FileHandle file(CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+    return bytes;
+}
+
+Text from_earlier_code_page(const std::string& bytes) {
+    int count = MultiByteToWideChar(kEarlierCodePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (count <= 0) return Text();
+    std::wstring units(static_cast<size_t>(count), L'\0');
+    MultiByteToWideChar(kEarlierCodePage, 0, bytes.data(), static_cast<int>(bytes.size()), &units[0], count);
+    return runtime::narrow(units);
+}
+
+IniLines read_lines(const Text& path) {
+    std::optional<std::string> bytes = read_whole(path);
+    return bytes ? parse_ini(decode_settings_file(*bytes, from_earlier_code_page)) : IniLines();
 }
 
 void reveal_key(ServiceSettings& service) {
@@ -62,56 +90,57 @@ void reveal_key(ServiceSettings& service) {
     service.key = clear ? *clear : Text();
 }
 
-bool protect_for_file(ServiceSettings& service) {
-    if (service.key.empty()) return true;
-    std::optional<Text> stored = protect_key(service.key);
-    if (!stored) return false;
-    service.key = *stored;
-    return true;
+bool protect_typed_key(ServiceSettings& service) {
+    if (service.stored_key) return true;
+    std::optional<Text> stored = service.key.empty() ? Text() : protect_key(service.key);
+    service.stored_key = stored;
+    return stored.has_value();
 }
 
-// The first folder, of the program's and the user's, where a new file can be made.
-Text writable_file() {
-    Text folder = runtime::program_directory();
-    Text probe = folder + "\\tarvik.ini.probe";
-    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        return folder + kFileName;
-    }
-    Text user = app_data_folder();
-    if (user.empty()) return Text();
-    CreateDirectoryA(user.c_str(), nullptr);
-    return user + kFileName;
-}
-
+// False, with the system's error code kept, when any step failed.
 bool write_whole(const Text& path, const Text& text) {
     runtime::FileHandle file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD written = 0;
     return WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
            written == text.size() && FlushFileBuffers(file.get());
 }
 
+bool replace_file(const Text& path, const Text& text) {
+    Text temporary = path + ".new";
+    bool done = write_whole(temporary, text) && MoveFileExW(wide(temporary).c_str(), wide(path).c_str(),
+                                                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    DWORD error = GetLastError();
+    if (!done) DeleteFileW(wide(temporary).c_str());
+    SetLastError(error);
+    return done;
+}
+
+Text write_problem(const Text& path, DWORD error) {
+    return "无法保存设置：" + path + " 写不进去（" + system_message(error) +
+           "）。原来的设置文件没有改动。请确认它不是只读的、没有被别的程序打开；它若在受保护的文件夹里（例如 "
+           "Program Files），请以管理员身份运行 Tarvik 再保存，或者把它移到 %APPDATA%\\Tarvik\\ 里。";
+}
+
 }  // namespace
 
-Text settings_read_path() {
+Text settings_path() {
     Text beside = program_file();
     if (file_present(beside)) return beside;
     Text user = app_data_folder();
-    return (!user.empty() && file_present(user + kFileName)) ? user + kFileName : beside;
+    if (!user.empty() && file_present(user + kFileName)) return user + kFileName;
+    if (folder_takes_files(runtime::program_directory())) return beside;
+    return user.empty() ? Text() : user + kFileName;
 }
 
-Text settings_write_path() { return writable_file(); }
-
 Settings load_settings() {
-    Text path = settings_read_path();
-    if (!file_present(path)) return Settings();
+    Text path = settings_path();
+    if (path.empty() || !file_present(path)) return Settings();
+    IniLines ini = read_lines(path);
     Settings settings =
-        read_settings([&](const char* section, const char* key) { return profile_value(path, section, key); },
-                      has_section(path, "speech"));
+        read_settings([&](const char* section, const char* key) { return ini_value(ini, section, key); },
+                      ini_has_section(ini, "speech"));
     reveal_key(settings.translation);
     reveal_key(settings.speech);
     return settings;
@@ -127,22 +156,26 @@ Settings current_settings() {
 
 void use_settings(const Settings& settings) { settingsInForce.set(settings); }
 
-bool save_settings(const Settings& settings) {
+SaveResult save_settings(const Settings& settings) {
     Settings stored = settings;
-    if (!protect_for_file(stored.translation) || !protect_for_file(stored.speech)) return false;
-    Text path = settings_write_path();
-    if (path.empty()) return false;
-    Text temporary = path + ".new";
-    if (!write_whole(temporary, settings_file_text(stored))) {
-        DeleteFileA(temporary.c_str());
-        return false;
+    if (!protect_typed_key(stored.translation) || !protect_typed_key(stored.speech)) {
+        return {false, "无法保存设置：密钥没能为当前的 Windows 用户加密（" + system_message(GetLastError()) +
+                           "）。原来的设置文件没有改动。"};
     }
-    if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temporary.c_str());
-        return false;
+    Text path = settings_path();
+    if (path.empty()) {
+        return {false,
+                "无法保存设置：程序所在的文件夹不能写入，而环境变量 APPDATA 没有设置，找不到别的地方存放 "
+                "tarvik.ini。请把 Tarvik 放到一个可以写入的文件夹里再保存。"};
     }
-    use_settings(settings);
-    return true;
+    if (Text folder = path.substr(0, path.rfind('\\')); folder == app_data_folder()) {
+        CreateDirectoryW(wide(folder).c_str(), nullptr);
+    }
+    IniLines ini = read_lines(path);
+    write_settings(ini, stored);
+    if (!replace_file(path, ini_text(ini))) return {false, write_problem(path, GetLastError())};
+    use_settings(stored);
+    return {true, Text()};
 }
 
 std::optional<Text> protect_key(const Text& key) {
@@ -154,10 +187,10 @@ std::optional<Text> protect_key(const Text& key) {
     DWORD flags = CRYPT_STRING_BASE64 | CRYPT_STRING_NOCRLF;
     DWORD length = 0;
     std::optional<Text> stored;
-    if (CryptBinaryToStringA(sealed.pbData, sealed.cbData, flags, nullptr, &length)) {
-        std::vector<char> text(length);
-        if (CryptBinaryToStringA(sealed.pbData, sealed.cbData, flags, text.data(), &length)) {
-            stored = kProtectedPrefix + Text(text.data(), length);
+    if (CryptBinaryToStringW(sealed.pbData, sealed.cbData, flags, nullptr, &length)) {
+        std::vector<wchar_t> text(length);
+        if (CryptBinaryToStringW(sealed.pbData, sealed.cbData, flags, text.data(), &length)) {
+            stored = kProtectedPrefix + runtime::narrow(text.data(), length);
         }
     }
     LocalFree(sealed.pbData);
@@ -165,13 +198,13 @@ std::optional<Text> protect_key(const Text& key) {
 }
 
 std::optional<Text> unprotect_key(const Text& stored) {
-    Text base64 = stored.substr(sizeof kProtectedPrefix - 1);
+    std::wstring base64 = wide(stored.substr(sizeof kProtectedPrefix - 1));
     DWORD size = 0;
-    if (!CryptStringToBinaryA(base64.c_str(), 0, CRYPT_STRING_BASE64, nullptr, &size, nullptr, nullptr)) {
+    if (!CryptStringToBinaryW(base64.c_str(), 0, CRYPT_STRING_BASE64, nullptr, &size, nullptr, nullptr)) {
         return std::nullopt;
     }
     std::vector<BYTE> bytes(size);
-    if (!CryptStringToBinaryA(base64.c_str(), 0, CRYPT_STRING_BASE64, bytes.data(), &size, nullptr, nullptr)) {
+    if (!CryptStringToBinaryW(base64.c_str(), 0, CRYPT_STRING_BASE64, bytes.data(), &size, nullptr, nullptr)) {
         return std::nullopt;
     }
     DATA_BLOB sealed{size, bytes.data()};
@@ -182,7 +215,7 @@ std::optional<Text> unprotect_key(const Text& stored) {
     Text key(reinterpret_cast<char*>(clear.pbData), clear.cbData);
     SecureZeroMemory(clear.pbData, clear.cbData);
     LocalFree(clear.pbData);
-    return key;
+    return runtime::valid_utf8(key);
 }
 
 }  // namespace engines

@@ -5,19 +5,6 @@
 #include <cstdint>
 #include <string>
 
-// True when every byte of 128 or more is a GBK lead byte followed by a valid trail byte, as in
-// any text typed into the window; the invariants of whole texts hold only for such text.
-inline bool is_well_formed_gbk(const std::string& text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned char byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) continue;
-        if (byte == 0x80 || byte == 0xFF || i + 1 >= text.size()) return false;
-        unsigned char trail = static_cast<unsigned char>(text[++i]);
-        if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
-    }
-    return true;
-}
-
 class FuzzInput {
 public:
     FuzzInput(const uint8_t* data, size_t size) : data_(data), size_(size) {}

@@ -4,6 +4,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "runtime/text.h"
+#include "runtime/utf.h"
 
 using namespace runtime;
 
@@ -42,6 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CHECK(length_of_text(to_upper(text)) == length && length_of_text(to_lower(text)) == length);
     CHECK(length_of_text(trim_leading_spaces(text)) <= length);
     (void)to_number(text);
+    // The conversions: whatever the bytes, UTF-16 and back is the text with U+FFFD for what is broken.
+    std::string valid = valid_utf8(text);
+    CHECK(is_valid_utf8(valid));
+    CHECK(utf16_to_utf8(utf8_to_utf16(text)) == valid);
+    CHECK(is_valid_utf8(text) == (valid == text));
+    std::u16string units(reinterpret_cast<const char16_t*>(search.data()), search.size() / 2);
+    CHECK(is_valid_utf8(utf16_to_utf8(units)));
     (void)compare_texts(text, search, ignore_case);
     return 0;
 }

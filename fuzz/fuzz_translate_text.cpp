@@ -6,6 +6,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "runtime/text.h"
+#include "runtime/utf.h"
 #include "translate/algorithm.h"
 
 namespace {
@@ -16,8 +17,9 @@ std::string plain_pass(const std::string& text, char wanted, const char* replace
     for (size_t i = 0; i < text.size();) {
         unsigned char byte = static_cast<unsigned char>(text[i]);
         if (byte >= 0x80) {
-            result.append(text, i, 2);
-            i += 2;
+            size_t next = runtime::next_char_index(text, i, text.size());
+            result.append(text, i, next - i);
+            i = next;
             continue;
         }
         bool kept = keep_between_ascii && !result.empty() && static_cast<signed char>(result.back()) > 0 &&
@@ -48,10 +50,10 @@ std::optional<std::string> plain_lines(const std::string& text, Calls& calls) {
     std::string result;
     for (const std::string& line : lines) {
         if (!line.empty()) {
-            for (std::string sentence : runtime::split_text(line, std::string("\xA1\xA3"))) {
+            for (std::string sentence : runtime::split_text(line, std::string("。"))) {
                 sentence = runtime::trim_leading_spaces(sentence);
                 if (sentence.empty()) continue;
-                for (const std::string& clause : runtime::split_text(sentence, std::string("\xA3\xAC"))) {
+                for (const std::string& clause : runtime::split_text(sentence, std::string("，"))) {
                     result += translate(clause, false) + ",";
                 }
                 result += ".";
@@ -71,25 +73,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput input(data, size);
     std::string source = input.rest();
     std::string commas = translate::comma_pass(source);
-    if (commas != plain_pass(source, ',', "\xA3\xAC", false)) std::abort();
-    if (translate::period_pass(commas) != plain_pass(commas, '.', "\xA1\xA3", true)) std::abort();
-    bool well_formed = is_well_formed_gbk(source);
+    if (commas != plain_pass(source, ',', "，", false)) std::abort();
+    if (translate::period_pass(commas) != plain_pass(commas, '.', "。", true)) std::abort();
+    bool well_formed = runtime::is_valid_utf8(source);
     size_t calls = 0;
     bool single = false;
     auto result = translate::translate_text(source, [&](const std::string& piece, bool with_dictionary) {
         ++calls;
         single = with_dictionary;
-        // In well-formed text a piece never spans lines (a stray lead byte may swallow a CR).
+        // In valid UTF-8 a piece never spans lines (a broken character may be taken for one with the CR).
         if (well_formed && piece.find("\r\n") != std::string::npos) std::abort();
         return piece;
     });
     if (!result && calls != 0) std::abort();
 
     Calls made, expected;
-    std::optional<std::string> lines = translate::translate_lines(source, [&](const std::string& piece, bool with_dictionary) {
-        made.emplace_back(piece, with_dictionary);
-        return "<" + piece + ">";
-    });
+    std::optional<std::string> lines =
+        translate::translate_lines(source, [&](const std::string& piece, bool with_dictionary) {
+            made.emplace_back(piece, with_dictionary);
+            return "<" + piece + ">";
+        });
     if (lines != plain_lines(source, expected) || made != expected) std::abort();
     if (single && calls != 1) std::abort();
     return 0;

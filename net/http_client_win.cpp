@@ -2,6 +2,7 @@
 #include "net/url.h"
 #include "net/wininet_win.h"
 #include "runtime/system.h"
+#include "runtime/utf.h"
 
 namespace net {
 
@@ -32,12 +33,14 @@ Text complete_header_block(Text headers, const Text& url) {
     return headers;
 }
 
+// Header lines are ASCII: a buffer of 1,024 characters takes what 1,024 bytes always took.
 Text raw_reply_headers(HINTERNET request) {
-    char buffer[kReplyHeaderBuffer];
-    std::fill(buffer, buffer + kReplyHeaderBuffer, ' ');
-    DWORD length = kReplyHeaderBuffer;
-    HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, buffer, &length, nullptr);
-    return to_text(Bytes(buffer, buffer + kReplyHeaderBuffer));
+    wchar_t buffer[kReplyHeaderBuffer];
+    std::fill(buffer, buffer + kReplyHeaderBuffer, L' ');
+    DWORD length = sizeof buffer;
+    HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, buffer, &length, nullptr);
+    std::wstring_view text(buffer, kReplyHeaderBuffer);
+    return runtime::narrow(text.substr(0, text.find(L'\0')));
 }
 
 }  // namespace
@@ -53,19 +56,14 @@ Bytes http_request(const Text& url, Text* method, const Text* proxy, Text* reque
     Text verb = method ? *method : Text();
     if (to_upper(verb) != "POST") verb = "GET";
     if (method) *method = verb;
-    handles.request = open_request(handles.connection.get(), verb, url_path(url), "HTTP/1.1", INTERNET_FLAG_RELOAD);
+    handles.request = open_request(handles.connection.get(), verb, url_path(url), L"HTTP/1.1", INTERNET_FLAG_RELOAD);
     if (!handles.request) return Bytes();
-    for (DWORD option :
-         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {
-        DWORD timeout = kTimeoutMs;
-        InternetSetOptionA(handles.request.get(), option, &timeout, sizeof timeout);
-    }
+    set_timeouts(handles.request.get(), kTimeoutMs);
 
     Text headers = complete_header_block(request_headers ? *request_headers : Text(), url);
     if (verb == "GET") {
         if (request_headers) *request_headers = headers;
-        HttpSendRequestA(handles.request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
-                         const_cast<char*>(""), 0);
+        send_request(handles.request.get(), headers, "", 0);
     } else {
         Text body = request_body ? *request_body : Text();
         if (!body.empty()) {
@@ -73,8 +71,7 @@ Bytes http_request(const Text& url, Text* method, const Text* proxy, Text* reque
             headers += "Content-Length: " + to_text(length_of_text(body)) + "\r\n";
         }
         if (request_headers) *request_headers = headers;
-        HttpSendRequestA(handles.request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
-                         body.empty() ? nullptr : &body[0], static_cast<DWORD>(body.size()));
+        send_request(handles.request.get(), headers, body.empty() ? nullptr : body.data(), body.size());
     }
 
     // The window keeps answering while a request runs on its thread.

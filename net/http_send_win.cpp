@@ -3,6 +3,7 @@
 
 #include "net/http_client.h"
 #include "net/wininet_win.h"
+#include "runtime/utf.h"
 
 namespace net {
 
@@ -19,23 +20,24 @@ struct Target {
 };
 
 bool crack(const Text& url, Target& target) {
-    char host[INTERNET_MAX_HOST_NAME_LENGTH] = {};
-    std::string path(url.size() + 1, '\0');
-    std::string extra(url.size() + 1, '\0');
-    URL_COMPONENTSA parts{};
+    std::wstring whole = runtime::wide(url);
+    wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH] = {};
+    std::wstring path(whole.size() + 1, L'\0');
+    std::wstring extra(whole.size() + 1, L'\0');
+    URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof parts;
     parts.lpszHostName = host;
-    parts.dwHostNameLength = sizeof host;
+    parts.dwHostNameLength = INTERNET_MAX_HOST_NAME_LENGTH;
     parts.lpszUrlPath = &path[0];
     parts.dwUrlPathLength = static_cast<DWORD>(path.size());
     parts.lpszExtraInfo = &extra[0];
     parts.dwExtraInfoLength = static_cast<DWORD>(extra.size());
-    if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
+    if (!InternetCrackUrlW(whole.c_str(), static_cast<DWORD>(whole.size()), 0, &parts)) return false;
     if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
     target.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-    target.host = host;
+    target.host = runtime::narrow(host);
     target.port = parts.nPort;
-    target.path = Text(path.c_str()) + extra.c_str();
+    target.path = runtime::narrow(path.c_str()) + runtime::narrow(extra.c_str());
     if (target.path.empty()) target.path = "/";
     return !target.host.empty();
 }
@@ -53,7 +55,7 @@ HttpReply failed_since(std::chrono::steady_clock::time_point sent) {
 int status_of(HINTERNET request) {
     DWORD status = 0;
     DWORD size = sizeof status;
-    HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
+    HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
     return static_cast<int>(status);
 }
 
@@ -69,19 +71,12 @@ HttpReply http_send(const HttpRequest& request) {
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES |
                   INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION;
     if (target.secure) flags |= INTERNET_FLAG_SECURE;
-    InternetHandle handle = open_request(connection.get(), request.method, target.path, "HTTP/1.1", flags);
+    InternetHandle handle = open_request(connection.get(), request.method, target.path, L"HTTP/1.1", flags);
     if (!handle) return failed();
-    for (DWORD option :
-         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {
-        DWORD timeout = kTimeoutMs;
-        InternetSetOptionA(handle.get(), option, &timeout, sizeof timeout);
-    }
+    set_timeouts(handle.get(), kTimeoutMs);
     auto sent = std::chrono::steady_clock::now();
-    void* body = request.body.empty() ? nullptr : const_cast<unsigned char*>(request.body.data());
-    if (!HttpSendRequestA(handle.get(), request.headers.c_str(), static_cast<DWORD>(request.headers.size()), body,
-                          static_cast<DWORD>(request.body.size()))) {
-        return failed_since(sent);
-    }
+    const void* body = request.body.empty() ? nullptr : request.body.data();
+    if (!send_request(handle.get(), request.headers, body, request.body.size())) return failed_since(sent);
     HttpReply reply;
     reply.status = status_of(handle.get());
     reply.body = read_body(handle.get(), kReadChunk, nullptr, kLargestReply);

@@ -1,10 +1,8 @@
 #include "net/url.h"
 
-#include <array>
 #include <climits>
-#include <mutex>
 
-#include "net/codepage.h"
+#include "runtime/utf.h"
 
 namespace net {
 
@@ -35,41 +33,6 @@ void append_escape(Text& out, unsigned char byte) {
     out += '%';
     out += kHexDigits[byte >> 4];
     out += kHexDigits[byte & 15];
-}
-
-// The escapes of every double-byte pair, made once with the same conversion a single pair would
-// get, so that long texts do not pay for a conversion per character.
-class PairEscapes {
-public:
-    const Text& of(unsigned char lead, unsigned char trail) {
-        std::call_once(filled_, [this] {
-            for (int lead_byte = 0x80; lead_byte <= 0xFF; ++lead_byte) {
-                for (int trail_byte = 0; trail_byte <= 0xFF; ++trail_byte) {
-                    Text pair{static_cast<char>(lead_byte), static_cast<char>(trail_byte)};
-                    escapes_[index(lead_byte, trail_byte)] = escape_utf8_of(pair);
-                }
-            }
-        });
-        return escapes_[index(lead, trail)];
-    }
-
-    static Text escape_utf8_of(const Text& characters) {
-        Text out;
-        for (unsigned char byte : ansi_to_utf8(characters)) {
-            if (byte != 0) append_escape(out, byte);
-        }
-        return out;
-    }
-
-private:
-    static size_t index(int lead, int trail) { return (lead - 0x80) * 256 + trail; }
-    std::once_flag filled_;
-    std::array<Text, 128 * 256> escapes_;
-};
-
-PairEscapes& pair_escapes() {
-    static PairEscapes escapes;
-    return escapes;
 }
 
 // A character that is no hexadecimal digit counts -2 rather than -1, and the escape's value is still
@@ -117,40 +80,32 @@ Text url_path(const Text& url) {
 Text url_encode(const Text& text) {
     Text out;
     out.reserve(text.size() * 3);
-    for (size_t i = 0; i < text.size();) {
-        unsigned char byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) {
-            if (is_escaped(byte)) {
-                append_escape(out, byte);
-            } else {
-                out += static_cast<char>(byte);
-            }
-            i += 1;
-        } else if (i + 1 < text.size()) {
-            out += pair_escapes().of(byte, static_cast<unsigned char>(text[i + 1]));
-            i += 2;
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 || is_escaped(byte)) {
+            append_escape(out, byte);
         } else {
-            out += PairEscapes::escape_utf8_of(text.substr(i, 1));
-            i += 2;
+            out += c;
         }
     }
     return out;
 }
 
+// What is not UTF-8 after the escapes are decoded becomes U+FFFD.
 Text url_decode(const Text& text) {
-    Bytes collected;
+    Text collected;
     collected.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
         if (text[i] != '%') {
-            collected.push_back(static_cast<unsigned char>(text[i]));
+            collected += text[i];
             i += 1;
             continue;
         }
         int value = hex_digit_value(text, i + 1) * 16 + hex_digit_value(text, i + 2);
-        if (value != 0) collected.push_back(static_cast<unsigned char>(value & 0xFF));
+        if (value != 0) collected += static_cast<char>(value & 0xFF);
         i += 3;
     }
-    return utf8_to_ansi(collected);
+    return valid_utf8(collected);
 }
 
 }  // namespace net

@@ -1,4 +1,4 @@
-// URL splitting and percent coding between the program's GBK texts and the web.
+// URL splitting and percent coding between the program's texts and the web.
 #pragma once
 
 #include "runtime/text.h"
@@ -12,10 +12,11 @@ Text url_host(const Text& url);  // lower-case, without port
 int url_port(const Text& url);   // 80 when none is named, 0 when the port text is no number
 Text url_path(const Text& url);  // from the first "/" after the host, query included; "/" when none
 
-// ASCII punctuation, CR, LF and TAB as %XX; letters, digits and spaces as they are; each GBK
+// ASCII punctuation, CR, LF and TAB as %XX; letters, digits and spaces as they are; every other
 // character as its UTF-8 bytes, each %XX.
 Text url_encode(const Text& text);
-// %XX escapes decoded (lower-case digits allowed, %00 dropped, "+" kept), then UTF-8 to GBK.
+// %XX escapes decoded (lower-case digits allowed, %00 dropped, "+" kept); what is then not UTF-8
+// becomes U+FFFD.
 Text url_decode(const Text& text);
 
 }  // namespace net

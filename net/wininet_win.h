@@ -32,7 +32,11 @@ HINTERNET engine_session();
 InternetHandle connect(HINTERNET session, const runtime::Text& host, int port, const runtime::Text& user,
                        const runtime::Text& password);
 InternetHandle open_request(HINTERNET connection, const runtime::Text& verb, const runtime::Text& path,
-                            const char* version, DWORD flags);
+                            const wchar_t* version, DWORD flags);
+// Sends the header block (lines each ending in CR LF) and the body; false when the send failed.
+bool send_request(HINTERNET request, const runtime::Text& headers, const void* body = nullptr, size_t body_size = 0);
+// The connect, receive and send time-outs of one request; a failure to set one is ignored.
+void set_timeouts(HINTERNET request, DWORD milliseconds);
 
 // Every byte of the body, in reads of up to chunk_size bytes until a read gives 0 bytes or fails,
 // or until at least `largest` bytes have come. before_each_read, when given, runs before every read.

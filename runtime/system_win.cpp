@@ -4,16 +4,17 @@
 
 #include "runtime/handle.h"
 #include "runtime/system.h"
+#include "runtime/utf.h"
 
 namespace runtime {
 
 Text program_directory() {
-    std::vector<char> path(MAX_PATH);
+    std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return Text();
         if (length < path.size()) {
-            Text full(path.data(), length);
+            Text full = narrow(path.data(), length);
             size_t slash = full.find_last_of('\\');
             return slash == Text::npos ? Text() : full.substr(0, slash);
         }
@@ -21,11 +22,11 @@ Text program_directory() {
     }
 }
 
-bool remove_file(const Text& path) { return DeleteFileA(path.c_str()) != 0; }
+bool remove_file(const Text& path) { return DeleteFileW(wide(path).c_str()) != 0; }
 
 bool file_exists(const Text& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(wide(path).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     FindClose(search);
     return true;
@@ -33,14 +34,16 @@ bool file_exists(const Text& path) {
 
 bool write_file(const Text& path, const std::vector<Bytes>& buffers) {
     if (path.empty()) return false;
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(
+        CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     for (const Bytes& buffer : buffers) {
         size_t done = 0;
         while (done < buffer.size()) {
             DWORD chunk = static_cast<DWORD>(std::min<size_t>(buffer.size() - done, 1u << 30));
             DWORD written = 0;
-            if (!WriteFile(file.get(), buffer.data() + done, chunk, &written, nullptr) || written != chunk) return false;
+            if (!WriteFile(file.get(), buffer.data() + done, chunk, &written, nullptr) || written != chunk)
+                return false;
             done += written;
         }
     }
@@ -48,17 +51,16 @@ bool write_file(const Text& path, const std::vector<Bytes>& buffers) {
 }
 
 bool run_command_line(const Text& command_line, bool wait, std::optional<int> window_mode) {
-    static const WORD kShow[] = {SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED, SW_SHOWNOACTIVATE,
-                                 SW_MINIMIZE};
+    static const WORD kShow[] = {SW_HIDE,          SW_SHOWNORMAL,     SW_SHOWMINIMIZED,
+                                 SW_SHOWMAXIMIZED, SW_SHOWNOACTIVATE, SW_MINIMIZE};
     int mode = std::clamp(window_mode.value_or(2), 1, 6);
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = kShow[mode - 1];
     PROCESS_INFORMATION process{};
-    std::vector<char> writable(command_line.begin(), command_line.end());
-    writable.push_back('\0');
-    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    std::wstring writable = wide(command_line);  // the system may write into the command line
+    if (!CreateProcessW(nullptr, &writable[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         return false;
     }
     if (wait) {
@@ -73,11 +75,11 @@ bool run_command_line(const Text& command_line, bool wait, std::optional<int> wi
 
 void process_events() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
         if (message.message == WM_QUIT) return;
-        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return;
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "runtime/text.h"
 
+#include "runtime/utf.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -9,42 +11,27 @@ namespace runtime {
 
 namespace {
 
-unsigned char byte_at(const Text& text, size_t i) { return static_cast<unsigned char>(text[i]); }
-
 char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Compares the search text with the text at index at, folding ASCII letters but not the bytes
-// of double-byte characters (whose trail byte may look like a letter).
+// Compares the search text with the text at index at, folding ASCII letters only: the bytes of
+// other characters are all 128 or more and never look like a letter.
 bool matches_ignoring_case(const Text& text, size_t at, const Text& search) {
     for (size_t j = 0; j < search.size(); ++j) {
-        char s = search[j];
-        char t = text[at + j];
-        if (is_lead_byte(static_cast<unsigned char>(s))) {
-            if (s != t) return false;
-            if (j + 1 < search.size()) {
-                ++j;
-                if (search[j] != text[at + j]) return false;
-            }
-        } else if (fold(s) != fold(t)) {
-            return false;
-        }
+        if (fold(search[j]) != fold(text[at + j])) return false;
     }
     return true;
 }
 
-// Index of the next character after the one at i, or text.size() when a lead byte ends the text.
-size_t next_char(const Text& text, size_t i) {
-    if (!is_lead_byte(byte_at(text, i))) return i + 1;
-    return i + 1 < text.size() ? i + 2 : text.size();
-}
-
 Text map_case(const Text& text, char from, char to, int shift) {
     Text result = text;
-    for (size_t i = 0; i < result.size(); i = next_char(result, i)) {
-        if (result[i] >= from && result[i] <= to) result[i] = static_cast<char>(result[i] + shift);
+    for (char& c : result) {
+        if (c >= from && c <= to) c = static_cast<char>(c + shift);
     }
     return result;
 }
+
+const char kIdeographicSpace[] = "\u3000";
+const size_t kIdeographicSpaceBytes = sizeof kIdeographicSpace - 1;
 
 // Full-width digits, signs, point, exponent letters and the ideographic space as their ASCII
 // counterparts, which is all that a number can be made of.
@@ -52,25 +39,19 @@ Text half_width_number_chars(const Text& text) {
     Text result;
     result.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
-        unsigned char lead = byte_at(text, i);
-        if (is_lead_byte(lead) && i + 1 < text.size()) {
-            unsigned char trail = byte_at(text, i + 1);
-            char ascii = 0;
-            if (lead == 0xA3 && ((trail >= 0xB0 && trail <= 0xB9) || trail == 0xAB || trail == 0xAD || trail == 0xAE ||
-                                 trail == 0xC5 || trail == 0xE5)) {
-                ascii = static_cast<char>(trail - 0x80);
-            } else if (lead == 0xA1 && trail == 0xA1) {
-                ascii = ' ';
-            }
-            if (ascii) {
-                result += ascii;
-            } else {
-                result.append(text, i, 2);
-            }
-            i += 2;
+        size_t next = next_char_index(text, i, text.size());
+        size_t at = i;
+        char32_t c = next - i > 1 ? code_point_at(text, at) : 0;
+        bool number_char = (c >= U'\uFF10' && c <= U'\uFF19') || c == U'\uFF0B' || c == U'\uFF0D' || c == U'\uFF0E' ||
+                           c == U'\uFF25' || c == U'\uFF45';
+        if (number_char) {
+            result += static_cast<char>(c - 0xFEE0);
+        } else if (c == U'\u3000') {
+            result += ' ';
         } else {
-            result += text[i++];
+            result.append(text, i, next - i);
         }
+        i = next;
     }
     return result;
 }
@@ -133,8 +114,7 @@ int find_text(const Text& text, const Text& search, std::optional<int> start, bo
         bool found = ignore_case ? matches_ignoring_case(text, i, search)
                                  : text[i] == first && std::memcmp(text.data() + i, search.data(), search.size()) == 0;
         if (found) return static_cast<int>(i) + 1;
-        if (is_lead_byte(byte_at(text, i)) && i + 1 >= text.size()) return -1;
-        i = next_char(text, i);
+        i = next_char_index(text, i, text.size());
     }
     return -1;
 }
@@ -179,8 +159,8 @@ size_t skip_leading_spaces(const Text& text, size_t begin, size_t end) {
     while (i < end) {
         if (text[i] == ' ') {
             i += 1;
-        } else if (i + 1 < end && byte_at(text, i) == 0xA1 && byte_at(text, i + 1) == 0xA1) {
-            i += 2;
+        } else if (end - i >= kIdeographicSpaceBytes && text.compare(i, kIdeographicSpaceBytes, kIdeographicSpace) == 0) {
+            i += kIdeographicSpaceBytes;
         } else {
             break;
         }
@@ -190,25 +170,16 @@ size_t skip_leading_spaces(const Text& text, size_t begin, size_t end) {
 
 Text trim_leading_spaces(const Text& text) { return text.substr(skip_leading_spaces(text, 0, text.size())); }
 
+// Bytes compare as unsigned values, so UTF-8 texts compare as their code points do.
 int compare_texts(const Text& a, const Text& b, bool case_sensitive) {
-    size_t i = 0;
-    while (i < a.size() && i < b.size()) {
-        unsigned char ca = byte_at(a, i);
-        unsigned char cb = byte_at(b, i);
-        bool double_byte = is_lead_byte(ca);
-        if (!case_sensitive && !double_byte) {
-            ca = static_cast<unsigned char>(fold(static_cast<char>(ca)));
-            cb = static_cast<unsigned char>(fold(static_cast<char>(cb)));
-        }
+    size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        auto ca = static_cast<unsigned char>(case_sensitive ? a[i] : fold(a[i]));
+        auto cb = static_cast<unsigned char>(case_sensitive ? b[i] : fold(b[i]));
         if (ca != cb) return ca < cb ? -1 : 1;
-        i += 1;
-        if (double_byte && i < a.size() && i < b.size()) {
-            if (a[i] != b[i]) return byte_at(a, i) < byte_at(b, i) ? -1 : 1;
-            i += 1;
-        }
     }
     if (a.size() == b.size()) return 0;
-    return i < a.size() ? 1 : -1;
+    return a.size() > b.size() ? 1 : -1;
 }
 
 Text char_from_code(int code) {

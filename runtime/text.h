@@ -1,8 +1,8 @@
 // Text and byte-buffer operations shared by every handler.
 //
-// A Text holds code page 936 (GBK) bytes and never a zero byte; positions are 1-based byte
-// positions and a failed search gives -1. Scanning operations step over double-byte characters
-// (a byte of 128 or more and the byte after it); span operations count raw bytes.
+// A Text holds UTF-8 and never a zero byte; positions are 1-based byte positions and a failed
+// search gives -1. Scanning operations step over whole characters, so a match never starts inside
+// one; span operations count raw bytes.
 #pragma once
 
 #include <cstdint>
@@ -64,7 +64,15 @@ using Value = std::variant<std::int64_t, double, bool, Text>;
 // Reads a little-endian value at a 1-based position; bytes missing at the end count as zero.
 Value read_bytes_value(const Bytes& bytes, ValueType type, std::optional<int> position = std::nullopt);
 
-inline bool is_lead_byte(unsigned char byte) { return byte >= 0x80; }
+// The index after the character that starts at text[i], at most end: a lead byte takes the
+// continuation bytes that follow it, any other byte stands alone.
+inline size_t next_char_index(const Text& text, size_t i, size_t end) {
+    unsigned char lead = static_cast<unsigned char>(text[i]);
+    size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    size_t next = i + 1;
+    while (next < end && next < i + length && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
+    return next;
+}
 
 template <typename OnPiece>
 void for_each_piece(const Text& text, const Text& delimiter, size_t begin, size_t end, OnPiece on_piece) {
@@ -83,7 +91,7 @@ void for_each_piece(const Text& text, const Text& delimiter, size_t begin, size_
             i += delimiter.size();
             piece_start = i;
         } else {
-            i = (is_lead_byte(static_cast<unsigned char>(text[i])) && i + 1 < end) ? i + 2 : i + 1;
+            i = next_char_index(text, i, end);
         }
     }
     if (piece_start < end) on_piece(Span{piece_start, end});

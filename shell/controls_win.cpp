@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/system.h"
+#include "runtime/utf.h"
 #include "shell/controls.h"
 
 namespace shell {
@@ -18,16 +19,17 @@ HWND window_of(Control control) { return windows[static_cast<int>(control)].load
 // One round trip for the usual short text; a longer one is fetched whole by its length, again if
 // it grew in between. A drop-down list answers WM_GETTEXT with its selected item's text.
 Text window_text(HWND window) {
-    char small[256];
-    LRESULT copied = SendMessageA(window, WM_GETTEXT, sizeof small, reinterpret_cast<LPARAM>(small));
-    if (copied >= 0 && copied < static_cast<LRESULT>(sizeof small) - 1) return Text(small, copied);
+    const LRESULT kSmall = 256;
+    wchar_t small[kSmall];
+    LRESULT copied = SendMessageW(window, WM_GETTEXT, kSmall, reinterpret_cast<LPARAM>(small));
+    if (copied >= 0 && copied < kSmall - 1) return runtime::narrow(small, copied);
     for (;;) {
-        LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+        LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
         if (length <= 0) return Text();
-        std::vector<char> buffer(length + 2);
-        copied = SendMessageA(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+        std::vector<wchar_t> buffer(length + 2);
+        copied = SendMessageW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
         if (copied < 0) return Text();
-        if (copied < static_cast<LRESULT>(buffer.size()) - 1) return Text(buffer.data(), copied);
+        if (copied < static_cast<LRESULT>(buffer.size()) - 1) return runtime::narrow(buffer.data(), copied);
     }
 }
 
@@ -59,7 +61,7 @@ std::vector<Text> contents(std::initializer_list<Control> controls) {
     HWND first = controls.size() ? window_of(*controls.begin()) : nullptr;
     HWND parent = first ? GetParent(first) : nullptr;
     if (parent && GetWindowThreadProcessId(parent, nullptr) != GetCurrentThreadId()) {
-        SendMessageA(parent, kContentsRequest, 0, reinterpret_cast<LPARAM>(&request));
+        SendMessageW(parent, kContentsRequest, 0, reinterpret_cast<LPARAM>(&request));
     }
     // On the window's own thread, or when the window is gone, each control is read here (a gone
     // control reads as empty).
@@ -77,29 +79,31 @@ bool answer_control_request(unsigned message, std::intptr_t argument) {
 }
 
 void set_content(Control control, const Text& text) {
-    if (HWND window = window_of(control)) SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (HWND window = window_of(control)) {
+        SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(runtime::wide(text).c_str()));
+    }
 }
 
 int selection(Control control) {
     HWND window = window_of(control);
-    return window ? static_cast<int>(SendMessageA(window, CB_GETCURSEL, 0, 0)) : -1;
+    return window ? static_cast<int>(SendMessageW(window, CB_GETCURSEL, 0, 0)) : -1;
 }
 
 void set_selection(Control control, int index) {
     HWND window = window_of(control);
     if (!window) return;
-    int last = static_cast<int>(SendMessageA(window, CB_GETCOUNT, 0, 0)) - 1;
+    int last = static_cast<int>(SendMessageW(window, CB_GETCOUNT, 0, 0)) - 1;
     // CB_SETCURSEL keeps the old selection for indexes below -1, so they are made -1 here.
-    SendMessageA(window, CB_SETCURSEL, std::clamp(index, -1, std::max(last, -1)), 0);
+    SendMessageW(window, CB_SETCURSEL, std::clamp(index, -1, std::max(last, -1)), 0);
 }
 
 bool ticked(Control control) {
     HWND window = window_of(control);
-    return window && SendMessageA(window, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return window && SendMessageW(window, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void set_ticked(Control control, bool value) {
-    if (HWND window = window_of(control)) SendMessageA(window, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (HWND window = window_of(control)) SendMessageW(window, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void focus(Control control) {

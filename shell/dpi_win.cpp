@@ -14,7 +14,7 @@ int system_dpi() {
 int dpi_of(HWND window) {
     using DpiForWindow = UINT(WINAPI*)(HWND);
     static const auto dpi_for_window = reinterpret_cast<DpiForWindow>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     UINT dpi = dpi_for_window ? dpi_for_window(window) : 0;
     return dpi ? static_cast<int>(dpi) : system_dpi();
 }
@@ -23,13 +23,13 @@ int dpi_of(HWND window) {
 // the size that DPI gives. At the system's DPI it is the stock font itself, which no one deletes.
 HFONT font_for(int dpi) {
     HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    LOGFONTA font;
-    if (!GetObjectA(stock, sizeof font, &font)) return stock;
+    LOGFONTW font;
+    if (!GetObjectW(stock, sizeof font, &font)) return stock;
     LONG height = MulDiv(font.lfHeight, dpi, system_dpi());
     if (height == font.lfHeight) return stock;
     font.lfHeight = height;
     font.lfWidth = 0;
-    HFONT made = CreateFontIndirectA(&font);
+    HFONT made = CreateFontIndirectW(&font);
     return made ? made : stock;
 }
 

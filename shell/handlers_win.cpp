@@ -1,11 +1,11 @@
-#include "shell/handlers.h"
-
 #include <windows.h>
 
 #include "engines/engine.h"
 #include "engines/settings_file.h"
 #include "net/http_client.h"
+#include "runtime/utf.h"
 #include "shell/controls.h"
+#include "shell/handlers.h"
 #include "shell/window_description.h"
 #include "shell/worker_window.h"
 #include "speech/speech_output.h"
@@ -30,8 +30,8 @@ void run_speech(void (*routine)(speech::SpeechWindow&, speech::SpeechOutput&)) {
     engines::Settings settings = engines::current_settings();
     engines::Choice choice = engines::speech_engine(settings);
     if (!choice.problem.empty()) {
-        MessageBoxA(GetAncestor(static_cast<HWND>(native_window(Control::已翻译结果)), GA_ROOT),
-                    choice.problem.c_str(), "Tarvik", MB_OK | MB_ICONWARNING);
+        MessageBoxW(GetAncestor(static_cast<HWND>(native_window(Control::已翻译结果)), GA_ROOT),
+                    runtime::wide(choice.problem).c_str(), L"Tarvik", MB_OK | MB_ICONWARNING);
         return;
     }
     if (choice.engine == engines::Engine::none) return;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "runtime/utf.h"
 #include "shell/controls.h"
 #include "shell/dpi.h"
 #include "shell/resource_ids.h"
@@ -13,7 +14,7 @@ namespace shell {
 
 namespace {
 
-const char kWindowClass[] = "TarvikMainWindow";
+const wchar_t kWindowClass[] = L"TarvikMainWindow";
 const int kFirstControlId = 1000;
 // The system keeps the low four bits of a system-menu command for itself.
 const WPARAM kSystemCommandMask = 0xFFF0;
@@ -25,7 +26,7 @@ const int kFieldRoom = 30;
 const int kFieldFrame = 6;
 
 struct KindStyle {
-    const char* window_class;
+    const wchar_t* window_class;
     DWORD style;
     DWORD extended_style;
 };
@@ -33,17 +34,17 @@ struct KindStyle {
 KindStyle style_of(Kind kind) {
     const DWORD child = WS_CHILD | WS_VISIBLE;
     switch (kind) {
-        case Kind::label: return {"STATIC", child | SS_LEFTNOWORDWRAP, WS_EX_TRANSPARENT};
-        case Kind::edit: return {"EDIT", child | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case Kind::label: return {L"STATIC", child | SS_LEFTNOWORDWRAP, WS_EX_TRANSPARENT};
+        case Kind::edit: return {L"EDIT", child | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
         case Kind::multiline_edit:
-            return {"EDIT", child | WS_TABSTOP | WS_VSCROLL | ES_LEFT | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
+            return {L"EDIT", child | WS_TABSTOP | WS_VSCROLL | ES_LEFT | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
                     WS_EX_CLIENTEDGE};
-        case Kind::drop_down_list: return {"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_NOINTEGRALHEIGHT, 0};
-        case Kind::button: return {"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON, 0};
-        case Kind::check_box: return {"BUTTON", child | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
-        case Kind::media_player: return {"STATIC", WS_CHILD, 0};  // a unit without a visible window
+        case Kind::drop_down_list: return {L"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_NOINTEGRALHEIGHT, 0};
+        case Kind::button: return {L"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON, 0};
+        case Kind::check_box: return {L"BUTTON", child | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+        case Kind::media_player: return {L"STATIC", WS_CHILD, 0};  // a unit without a visible window
     }
-    return {"STATIC", child, 0};
+    return {L"STATIC", child, 0};
 }
 
 int modifier_state() {
@@ -67,11 +68,11 @@ LRESULT CALLBACK key_control_proc(HWND window, UINT message, WPARAM w, LPARAM l)
         description.key_pressed(static_cast<int>(w), modifier_state());
     } else if (message == WM_GETDLGCODE) {
         // Enter and Alt combinations belong to the control, not to dialog navigation.
-        return CallWindowProcA(original, window, message, w, l) | DLGC_WANTALLKEYS;
+        return CallWindowProcW(original, window, message, w, l) | DLGC_WANTALLKEYS;
     } else if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
     }
-    return CallWindowProcA(original, window, message, w, l);
+    return CallWindowProcW(original, window, message, w, l);
 }
 
 // The window's DPI and the font made for it. Read and written on the window's thread only.
@@ -85,7 +86,7 @@ int list_window_height(const Rect& field, int dpi) { return field.height + scale
 // makes of the height the combo box was given.
 void ensure_open_list_height(HWND list, const Rect& field, int dpi) {
     RECT open;
-    SendMessageA(list, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&open));
+    SendMessageW(list, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&open));
     int wanted = scaled(kOpenListHeight, dpi);
     int missing = wanted - (open.bottom - open.top - field.height);
     if (missing <= 0) return;
@@ -103,14 +104,14 @@ int window_height(HWND window) {
 // systems we know; where the system draws it otherwise, the item height is corrected once.
 void set_field_height(HWND list, int height) {
     int item = height - kFieldFrame;
-    SendMessageA(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
+    SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
     int actual = window_height(list);
-    if (actual != height) SendMessageA(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item + height - actual);
+    if (actual != height) SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item + height - actual);
 }
 
 // Font and list heights of a control that is already at its place for the DPI.
 void fit_control(HWND window, const ControlDescription& description, const Rect& rect, int dpi, bool redraw) {
-    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont), redraw);
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont), redraw);
     if (description.kind != Kind::drop_down_list) return;
     // The field first: the open list is what the list's window has below it.
     set_field_height(window, rect.height);
@@ -119,40 +120,40 @@ void fit_control(HWND window, const ControlDescription& description, const Rect&
 
 void fill_list(HWND list, Control control) {
     // Without redrawing, the list does not recount its scroll bar for every item.
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     for (const runtime::Text& item : initial_items(control)) {
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(runtime::wide(item).c_str()));
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    SendMessageA(list, CB_SETCURSEL, initial_selection(control), 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(list, CB_SETCURSEL, initial_selection(control), 0);
 }
 
 void create_controls(HWND parent) {
     windowDpi = dpi_of(parent);
     windowFont = font_for(windowDpi);
-    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     for (const ControlDescription& description : control_descriptions()) {
         KindStyle kind = style_of(description.kind);
         Rect rect = scaled_rect(description, windowDpi);
         bool list = description.kind == Kind::drop_down_list;
         int id = kFirstControlId + static_cast<int>(description.control);
-        HWND window =
-            CreateWindowExA(kind.extended_style, kind.window_class, description.caption, kind.style, rect.left,
-                            rect.top, rect.width, list ? list_window_height(rect, windowDpi) : rect.height, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        HWND window = CreateWindowExW(kind.extended_style, kind.window_class, runtime::wide(description.caption).c_str(),
+                                      kind.style, rect.left, rect.top, rect.width,
+                                      list ? list_window_height(rect, windowDpi) : rect.height, parent,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         bind_control(description.control, window);
         fit_control(window, description, rect, windowDpi, FALSE);
         switch (description.kind) {
             case Kind::multiline_edit:
-            case Kind::edit: SendMessageA(window, EM_SETLIMITTEXT, 0, 0); break;
+            case Kind::edit: SendMessageW(window, EM_SETLIMITTEXT, 0, 0); break;
             case Kind::drop_down_list: fill_list(window, description.control); break;
-            case Kind::check_box: SendMessageA(window, BM_SETCHECK, BST_CHECKED, 0); break;
+            case Kind::check_box: SendMessageW(window, BM_SETCHECK, BST_CHECKED, 0); break;
             default: break;
         }
         if (description.key_pressed) {
             original_procs[static_cast<int>(description.control)] =
-                reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
-            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(key_control_proc));
+                reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(key_control_proc));
         }
     }
     speech::create_media_player();
@@ -221,7 +222,7 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
             windowFont = nullptr;
             break;
     }
-    return DefWindowProcA(window, message, w, l);
+    return DefWindowProcW(window, message, w, l);
 }
 
 // The window's outer size at the DPI, centred on the screen.
@@ -234,23 +235,23 @@ Rect window_place(int dpi) {
 }  // namespace
 
 void* create_main_window(int show_command) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA window_class{};
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = window_proc;
     window_class.hInstance = instance;
-    window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TARVIK));
+    window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TARVIK));
     // The icon file has a small image; naming it spares the system scaling the large one down.
-    window_class.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TARVIK), IMAGE_ICON,
+    window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_TARVIK), IMAGE_ICON,
                                                          GetSystemMetrics(SM_CXSMICON),
                                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    window_class.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     window_class.lpszClassName = kWindowClass;
-    RegisterClassExA(&window_class);
+    RegisterClassExW(&window_class);
 
     Rect place = window_place(kDescriptionDpi);
-    HWND window = CreateWindowExA(0, kWindowClass, main_window_description().caption,
+    HWND window = CreateWindowExW(0, kWindowClass, runtime::wide(main_window_description().caption).c_str(),
                                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, place.left, place.top,
                                   place.width, place.height, nullptr, nullptr, instance, nullptr);
     if (window && windowDpi != kDescriptionDpi) {
@@ -272,14 +273,14 @@ void* create_main_window(int show_command) {
 
 void dispatch_message(void* main_window, const void* raw) {
     MSG message = *static_cast<const MSG*>(raw);
-    if (main_window && IsDialogMessageA(static_cast<HWND>(main_window), &message)) return;
+    if (main_window && IsDialogMessageW(static_cast<HWND>(main_window), &message)) return;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
 }
 
 int run_event_loop(void* main_window) {
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) dispatch_message(main_window, &message);
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) dispatch_message(main_window, &message);
     return static_cast<int>(message.wParam);
 }
 

@@ -1,17 +1,18 @@
-#include "shell/settings_dialog.h"
-
 #include <windows.h>
 
 #include <vector>
 
 #include "engines/engine.h"
 #include "engines/settings_file.h"
+#include "runtime/utf.h"
 #include "shell/dpi.h"
+#include "shell/settings_dialog.h"
 #include "shell/window_description.h"
 
 namespace shell {
 
 using runtime::Text;
+using runtime::wide;
 
 const char kSettingsMenuText[] = "服务设置...";
 const char kSettingsDialogTitle[] = "服务设置";
@@ -20,6 +21,8 @@ namespace {
 
 // The dialog's speech list starts with the choice of writing no [speech] section at all.
 const char kSpeechByDefault[] = "（默认）";
+// Shown in a key field in place of a key that this Windows user cannot decrypt.
+const char kUnreadableKey[] = "（其他用户保存的密钥，无法读取）";
 // Labels need ids of their own too, so that a new DPI can find them.
 enum LabelId : int { kLabel1 = 2101, kLabel2, kLabel3, kLabel4, kLabel5, kLabel6 };
 const int kClientWidth = 380, kClientHeight = 252;
@@ -27,7 +30,7 @@ const int kOpenListHeight = 120;
 
 struct DialogControl {
     int id;
-    const char* window_class;
+    const wchar_t* window_class;
     DWORD style;
     DWORD extended_style;
     int left, top, width, height;
@@ -41,42 +44,47 @@ const DWORD kList = kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
 // The dialog as data, in tab order, at 96 DPI.
 const std::vector<DialogControl>& dialog_controls() {
     static const std::vector<DialogControl> controls = {
-        {kLabel1, "STATIC", kChild, 0, 12, 16, 84, 20, "翻译引擎："},
-        {kTranslationEngineField, "COMBOBOX", kList, 0, 100, 12, 266, 24, ""},
-        {kLabel2, "STATIC", kChild, 0, 12, 48, 84, 20, "服务地址："},
-        {kTranslationAddressField, "EDIT", kField, WS_EX_CLIENTEDGE, 100, 44, 266, 24, ""},
-        {kLabel3, "STATIC", kChild, 0, 12, 80, 84, 20, "密钥："},
-        {kTranslationKeyField, "EDIT", kField | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 76, 266, 24, ""},
-        {kLabel4, "STATIC", kChild, 0, 12, 120, 84, 20, "朗读引擎："},
-        {kSpeechEngineField, "COMBOBOX", kList, 0, 100, 116, 266, 24, ""},
-        {kLabel5, "STATIC", kChild, 0, 12, 152, 84, 20, "朗读地址："},
-        {kSpeechAddressField, "EDIT", kField, WS_EX_CLIENTEDGE, 100, 148, 266, 24, ""},
-        {kLabel6, "STATIC", kChild, 0, 12, 184, 84, 20, "朗读密钥："},
-        {kSpeechKeyField, "EDIT", kField | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 180, 266, 24, ""},
-        {IDOK, "BUTTON", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 196, 214, 80, 28, "确定"},
-        {IDCANCEL, "BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, 286, 214, 80, 28, "取消"},
+        {kLabel1, L"STATIC", kChild, 0, 12, 16, 84, 20, "翻译引擎："},
+        {kTranslationEngineField, L"COMBOBOX", kList, 0, 100, 12, 266, 24, ""},
+        {kLabel2, L"STATIC", kChild, 0, 12, 48, 84, 20, "服务地址："},
+        {kTranslationAddressField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 44, 266, 24, ""},
+        {kLabel3, L"STATIC", kChild, 0, 12, 80, 84, 20, "密钥："},
+        {kTranslationKeyField, L"EDIT", kField | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 76, 266, 24, ""},
+        {kLabel4, L"STATIC", kChild, 0, 12, 120, 84, 20, "朗读引擎："},
+        {kSpeechEngineField, L"COMBOBOX", kList, 0, 100, 116, 266, 24, ""},
+        {kLabel5, L"STATIC", kChild, 0, 12, 152, 84, 20, "朗读地址："},
+        {kSpeechAddressField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 148, 266, 24, ""},
+        {kLabel6, L"STATIC", kChild, 0, 12, 184, 84, 20, "朗读密钥："},
+        {kSpeechKeyField, L"EDIT", kField | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 180, 266, 24, ""},
+        {IDOK, L"BUTTON", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 196, 214, 80, 28, "确定"},
+        {IDCANCEL, L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, 286, 214, 80, 28, "取消"},
     };
     return controls;
 }
 
+// What a field holds, without the spaces and tabs a paste brings along at either end.
 Text field_text(HWND dialog, int id) {
     HWND field = GetDlgItem(dialog, id);
-    std::vector<char> text(GetWindowTextLengthA(field) + 1);
-    int length = GetWindowTextA(field, text.data(), static_cast<int>(text.size()));
-    return Text(text.data(), length);
+    std::vector<wchar_t> text(GetWindowTextLengthW(field) + 1);
+    int length = GetWindowTextW(field, text.data(), static_cast<int>(text.size()));
+    Text value = runtime::narrow(text.data(), length);
+    size_t first = value.find_first_not_of(" \t");
+    return first == Text::npos ? Text() : value.substr(first, value.find_last_not_of(" \t") - first + 1);
 }
 
-void set_field(HWND dialog, int id, const Text& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
+void set_field(HWND dialog, int id, const Text& text) { SetDlgItemTextW(dialog, id, wide(text).c_str()); }
 
-// Fills a list with the names and selects the one given; a name the list does not know is added,
-// so that what the file says is shown as it is.
+// Fills a list with the names and selects the one given, matching the whole name; a name the list
+// does not know is added, so that what the file says is shown as it is.
 void fill_list(HWND dialog, int id, std::vector<Text> names, const Text& selected) {
     HWND list = GetDlgItem(dialog, id);
     bool known = false;
     for (const Text& name : names) known = known || name == selected;
     if (!known) names.push_back(selected);
-    for (const Text& name : names) SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(selected.c_str()));
+    for (const Text& name : names) SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(name).c_str()));
+    LRESULT index = SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(wide(selected).c_str()));
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 // The dialog's own DPI and font, and the settings it was filled from, kept with the dialog window.
@@ -84,27 +92,32 @@ struct Layout {
     engines::Settings opened;
     int dpi = kDescriptionDpi;
     HFONT font = nullptr;
+    // Whether the user has changed each key field since the dialog was filled; a key field left
+    // alone writes back what the file held, as it was.
+    bool translation_key_typed = false;
+    bool speech_key_typed = false;
+    bool filled = false;
 };
 
-Layout& layout_of(HWND dialog) { return *reinterpret_cast<Layout*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+Layout& layout_of(HWND dialog) { return *reinterpret_cast<Layout*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
 // Where the control goes at the DPI: the table's pixels scaled, a list with its open part below.
 RECT place_of(const DialogControl& control, int dpi) {
-    bool list = lstrcmpA(control.window_class, "COMBOBOX") == 0;
+    bool list = lstrcmpW(control.window_class, L"COMBOBOX") == 0;
     int left = scaled(control.left, dpi), top = scaled(control.top, dpi);
     return {left, top, left + scaled(control.width, dpi),
             top + scaled(control.height + (list ? kOpenListHeight : 0), dpi)};
 }
 
 void create_controls(HWND dialog, const Layout& layout) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const DialogControl& control : dialog_controls()) {
         RECT place = place_of(control, layout.dpi);
-        HWND window = CreateWindowExA(control.extended_style, control.window_class, control.caption, control.style,
-                                      place.left, place.top, place.right - place.left, place.bottom - place.top,
-                                      dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance,
-                                      nullptr);
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(layout.font), FALSE);
+        HWND window =
+            CreateWindowExW(control.extended_style, control.window_class, wide(control.caption).c_str(), control.style,
+                            place.left, place.top, place.right - place.left, place.bottom - place.top, dialog,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(layout.font), FALSE);
     }
 }
 
@@ -122,66 +135,122 @@ void relayout(HWND dialog, int dpi, const RECT& suggested) {
         RECT place = place_of(control, dpi);
         SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(layout.font), TRUE);
+        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(layout.font), TRUE);
     }
     release_font(old_font);
+}
+
+// A key that cannot be decrypted is said in its field, in the clear, until the field is entered.
+void show_key(HWND dialog, int id, const engines::ServiceSettings& service) {
+    if (!service.key_unreadable) {
+        set_field(dialog, id, service.key);
+        return;
+    }
+    SendDlgItemMessageW(dialog, id, EM_SETPASSWORDCHAR, 0, 0);
+    set_field(dialog, id, kUnreadableKey);
+}
+
+void enter_key_field(HWND dialog, int id) {
+    if (SendDlgItemMessageW(dialog, id, EM_GETPASSWORDCHAR, 0, 0) != 0) return;
+    Layout& layout = layout_of(dialog);
+    layout.filled = false;  // clearing the notice is no key typed
+    set_field(dialog, id, "");
+    layout.filled = true;
+    SendDlgItemMessageW(dialog, id, EM_SETPASSWORDCHAR, L'\x25CF', 0);
 }
 
 void show_settings(HWND dialog, const engines::Settings& settings) {
     fill_list(dialog, kTranslationEngineField, engines::translation_engine_names(), settings.translation.engine);
     set_field(dialog, kTranslationAddressField, settings.translation.address);
-    set_field(dialog, kTranslationKeyField, settings.translation.key);
+    show_key(dialog, kTranslationKeyField, settings.translation);
     std::vector<Text> speech_names{kSpeechByDefault};
     for (const Text& name : engines::speech_engine_names()) speech_names.push_back(name);
     fill_list(dialog, kSpeechEngineField, speech_names,
               settings.speech_section ? settings.speech.engine : kSpeechByDefault);
     set_field(dialog, kSpeechAddressField, settings.speech.address);
-    set_field(dialog, kSpeechKeyField, settings.speech.key);
+    show_key(dialog, kSpeechKeyField, settings.speech);
+}
+
+// A key field the user changed gives a key to protect; one left alone keeps what the file held.
+engines::ServiceSettings read_service(HWND dialog, const engines::ServiceSettings& opened, const Text& engine,
+                                      int address_field, int key_field, bool key_typed) {
+    engines::ServiceSettings service = opened;
+    service.engine = engine;
+    service.address = field_text(dialog, address_field);
+    if (key_typed) {
+        service.key = field_text(dialog, key_field);
+        service.key_unreadable = false;
+        service.stored_key.reset();
+    }
+    return service;
 }
 
 // What the fields say, over the settings they were filled from: the [classic] hosts stay.
-engines::Settings read_fields(HWND dialog, engines::Settings settings) {
-    settings.translation = {field_text(dialog, kTranslationEngineField), field_text(dialog, kTranslationAddressField),
-                            field_text(dialog, kTranslationKeyField), false};
+engines::Settings read_fields(HWND dialog, const Layout& layout) {
+    engines::Settings settings = layout.opened;
+    settings.translation = read_service(dialog, layout.opened.translation, field_text(dialog, kTranslationEngineField),
+                                        kTranslationAddressField, kTranslationKeyField, layout.translation_key_typed);
     Text speech_engine = field_text(dialog, kSpeechEngineField);
     settings.speech_section = speech_engine != kSpeechByDefault;
-    settings.speech = {settings.speech_section ? speech_engine : Text(engines::kClassic),
-                       field_text(dialog, kSpeechAddressField), field_text(dialog, kSpeechKeyField), false};
+    settings.speech =
+        read_service(dialog, layout.opened.speech, settings.speech_section ? speech_engine : Text(engines::kClassic),
+                     kSpeechAddressField, kSpeechKeyField, layout.speech_key_typed);
     return settings;
 }
 
 void place(HWND dialog, int dpi) {
     RECT frame{0, 0, scaled(kClientWidth, dpi), scaled(kClientHeight, dpi)};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE)));
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
     int width = frame.right - frame.left, height = frame.bottom - frame.top;
     RECT owner{};
     HWND parent = GetWindow(dialog, GW_OWNER);
-    if (!parent || !GetWindowRect(parent, &owner)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &owner, 0);
+    if (!parent || !GetWindowRect(parent, &owner)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &owner, 0);
     int left = owner.left + (owner.right - owner.left - width) / 2;
     int top = owner.top + (owner.bottom - owner.top - height) / 2;
     SetWindowPos(dialog, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A key bound for an http:// address on another computer would cross the network readable by
+// anyone on the way: the user says whether that is meant (a server on a home network may be).
+bool clear_key_accepted(HWND dialog, const engines::ServiceSettings& service) {
+    if (service.key.empty() || !engines::key_travels_in_clear(service.address)) return true;
+    Text question = "密钥将以明文发送到 " + service.address +
+                    "：网络上的任何人都可能读到它。若要加密传输，请把地址改成 https:// 开头。仍然这样保存吗？";
+    return MessageBoxW(dialog, wide(question).c_str(), wide(kSettingsDialogTitle).c_str(),
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
 void save(HWND dialog) {
-    if (engines::save_settings(read_fields(dialog, layout_of(dialog).opened))) {
+    engines::Settings settings = read_fields(dialog, layout_of(dialog));
+    if (!clear_key_accepted(dialog, settings.translation)) return;
+    if (settings.speech_section && !clear_key_accepted(dialog, settings.speech)) return;
+    engines::SaveResult result = engines::save_settings(settings);
+    if (result.saved) {
         EndDialog(dialog, IDOK);
         return;
     }
-    Text message = "无法保存设置：" + engines::settings_write_path() + " 写不进去。原来的设置文件没有改动。";
-    MessageBoxA(dialog, message.c_str(), kSettingsDialogTitle, MB_OK | MB_ICONERROR);
+    MessageBoxW(dialog, wide(result.problem).c_str(), wide(kSettingsDialogTitle).c_str(), MB_OK | MB_ICONERROR);
+}
+
+void note_key_typed(HWND dialog, int field) {
+    Layout& layout = layout_of(dialog);
+    if (!layout.filled) return;
+    if (field == kTranslationKeyField) layout.translation_key_typed = true;
+    if (field == kSpeechKeyField) layout.speech_key_typed = true;
 }
 
 INT_PTR CALLBACK dialog_proc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
         case WM_INITDIALOG: {
             Layout& layout = *reinterpret_cast<Layout*>(l);
-            SetWindowLongPtrA(dialog, DWLP_USER, l);
+            SetWindowLongPtrW(dialog, DWLP_USER, l);
             layout.dpi = dpi_of(dialog);
             layout.font = font_for(layout.dpi);
-            SetWindowTextA(dialog, kSettingsDialogTitle);
+            SetWindowTextW(dialog, wide(kSettingsDialogTitle).c_str());
             create_controls(dialog, layout);
             show_settings(dialog, layout.opened);
+            layout.filled = true;
             place(dialog, layout.dpi);
             SetFocus(GetDlgItem(dialog, kTranslationEngineField));
             return FALSE;  // the focus is set
@@ -189,9 +258,17 @@ INT_PTR CALLBACK dialog_proc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
         case WM_COMMAND:
             if (LOWORD(w) == IDOK) save(dialog);
             if (LOWORD(w) == IDCANCEL) EndDialog(dialog, IDCANCEL);
+            if (HIWORD(w) == EN_CHANGE) note_key_typed(dialog, LOWORD(w));
+            if (HIWORD(w) == EN_SETFOCUS && (LOWORD(w) == kTranslationKeyField || LOWORD(w) == kSpeechKeyField)) {
+                enter_key_field(dialog, LOWORD(w));
+            }
             return TRUE;
-        case WM_DPICHANGED: relayout(dialog, LOWORD(w), *reinterpret_cast<const RECT*>(l)); return TRUE;
-        case WM_DESTROY: release_font(layout_of(dialog).font); return FALSE;
+        case WM_DPICHANGED:
+            relayout(dialog, LOWORD(w), *reinterpret_cast<const RECT*>(l));
+            return TRUE;
+        case WM_DESTROY:
+            release_font(layout_of(dialog).font);
+            return FALSE;
     }
     return FALSE;
 }
@@ -200,8 +277,8 @@ INT_PTR CALLBACK dialog_proc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
 
 void add_settings_menu_item(void* main_window) {
     HMENU menu = GetSystemMenu(static_cast<HWND>(main_window), FALSE);
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, kSettingsCommand, kSettingsMenuText);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kSettingsCommand, wide(kSettingsMenuText).c_str());
 }
 
 bool show_settings_dialog(void* owner) {
@@ -213,7 +290,7 @@ bool show_settings_dialog(void* owner) {
     // Read afresh: the file may have been edited by hand since the program last read it.
     Layout layout;
     layout.opened = engines::load_settings();
-    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &empty.header, static_cast<HWND>(owner), dialog_proc,
+    return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &empty.header, static_cast<HWND>(owner), dialog_proc,
                                    reinterpret_cast<LPARAM>(&layout)) == IDOK;
 }
 

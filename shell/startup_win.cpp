@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "runtime/system.h"
+#include "runtime/utf.h"
 #include "shell/controls.h"
 #include "shell/resource_ids.h"
 #include "shell/startup.h"
@@ -29,7 +30,7 @@ const int kFirstSkin = 1;
 namespace {
 
 Bytes embedded(int id) {
-    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
     HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
     auto data = loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
     return data ? Bytes(data, data + SizeofResource(nullptr, found)) : Bytes();
@@ -39,15 +40,30 @@ void ensure_skin_engine() {
     if (!file_exists(kSkinEnginePath)) write_file(kSkinEnginePath, embedded(IDR_SKIN_ENGINE));
 }
 
+// The skin engine takes its path as 8-bit text: in the system's code page when the path can be
+// written in it, as the engine has always been given it, and in UTF-8 when it cannot (a folder
+// named in a script the code page lacks), which our engine reads as well.
+std::string path_for_skin_engine(const Text& path) {
+    std::wstring units = wide(path);
+    BOOL lossy = FALSE;
+    int count = static_cast<int>(units.size());
+    // Under the UTF-8 code page these flags are refused and the UTF-8 path is kept, as it should be.
+    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, units.c_str(), count, nullptr, 0, nullptr, &lossy);
+    if (size <= 0 || lossy) return path;
+    std::string in_code_page(size, '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, units.c_str(), count, &in_code_page[0], size, nullptr, &lossy);
+    return lossy ? path : in_code_page;
+}
+
 // The engine is looked up beside the program first, then on the system's search path. A missing
 // engine or export leaves the window unskinned: on an ordinary account the system directory is
 // not writable, and a plain window serves the user better than no program at all.
 void attach_skin(const Text& path) {
     using AttachEx = int(WINAPI*)(const char*, const char*);
-    HMODULE engine = LoadLibraryA("jedata.dll");
+    HMODULE engine = LoadLibraryW(L"jedata.dll");
     FARPROC found = engine ? GetProcAddress(engine, "SkinH_AttachEx") : nullptr;
     auto attach = reinterpret_cast<AttachEx>(reinterpret_cast<void*>(found));
-    if (attach) attach(path.c_str(), "");
+    if (attach) attach(path_for_skin_engine(path).c_str(), "");
 }
 
 }  // namespace

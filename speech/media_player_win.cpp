@@ -1,13 +1,15 @@
 #include <windows.h>
+// (needs windows.h first)
 #include <mmsystem.h>
 #include <rpc.h>
 
-#include <mutex>
-
-#include "speech/media_player.h"
-#include "speech/speech_text.h"
 #include <algorithm>
 #include <climits>
+#include <mutex>
+
+#include "runtime/utf.h"
+#include "speech/media_player.h"
+#include "speech/speech_text.h"
 
 namespace speech {
 
@@ -32,13 +34,13 @@ Text new_alias() {
     GUID guid;
     RPC_STATUS status = UuidCreate(&guid);
     if (status != RPC_S_OK && status != RPC_S_UUID_LOCAL_ONLY) return Text();
-    RPC_CSTR text = nullptr;
-    if (UuidToStringA(&guid, &text) != RPC_S_OK || !text) return Text();
+    RPC_WSTR text = nullptr;
+    if (UuidToStringW(&guid, &text) != RPC_S_OK || !text) return Text();
     Text made;
-    for (const unsigned char* c = text; *c; ++c) {
+    for (const unsigned short* c = text; *c; ++c) {
         if (*c != '-') made += static_cast<char>(*c);
     }
-    RpcStringFreeA(&text);
+    RpcStringFreeW(&text);
     return made;
 }
 
@@ -57,19 +59,20 @@ Text command_text(const char* format, long long number = 0) {
     return text;
 }
 
-bool send(const char* format, long long number = 0, char* reply = nullptr, UINT reply_size = 0) {
+bool send(const char* format, long long number = 0, wchar_t* reply = nullptr, UINT reply_size = 0) {
     Text command = command_text(format, number);
-    bool succeeded = mciSendStringA(command.c_str(), reply, reply_size, nullptr) == 0;
+    bool succeeded = mciSendStringW(runtime::wide(command).c_str(), reply, reply_size, nullptr) == 0;
     if (observer) observer(command, succeeded);
     return succeeded;
 }
 
 bool send_open(const Text& device_type) {
-    MCI_OPEN_PARMSA open{};
-    open.lpstrDeviceType = device_type.c_str();
-    open.lpstrElementName = file_path.c_str();
-    open.lpstrAlias = alias.c_str();
-    bool succeeded = mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_OPEN_ALIAS,
+    std::wstring type = runtime::wide(device_type), element = runtime::wide(file_path), name = runtime::wide(alias);
+    MCI_OPEN_PARMSW open{};
+    open.lpstrDeviceType = type.c_str();
+    open.lpstrElementName = element.c_str();
+    open.lpstrAlias = name.c_str();
+    bool succeeded = mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_OPEN_ALIAS,
                                      reinterpret_cast<DWORD_PTR>(&open)) == 0;
     if (observer) observer("MCI_OPEN type " + device_type + " element " + file_path + " alias " + alias, succeeded);
     return succeeded;
@@ -106,10 +109,11 @@ bool open_media(const Text& path) {
 int media_length() {
     std::lock_guard<std::recursive_mutex> lock(player_mutex);
     send("set %s time format milliseconds");
-    char reply[50] = {};
-    if (!send("status %s length", 0, reply, sizeof reply)) return 0;
+    wchar_t reply[50] = {};
+    if (!send("status %s length", 0, reply, 50)) return 0;
     long long length = 0;
-    for (const char* c = reply; *c >= '0' && *c <= '9' && length < INT_MAX; ++c) length = length * 10 + (*c - '0');
+    for (const wchar_t* c = reply; *c >= L'0' && *c <= L'9' && length < INT_MAX; ++c)
+        length = length * 10 + (*c - L'0');
     return static_cast<int>(std::min<long long>(length, INT_MAX));
 }
 

@@ -1,6 +1,5 @@
 #include "speech/speech_text.h"
 
-
 namespace speech {
 
 using namespace runtime;
@@ -9,10 +8,23 @@ const char kBrowserPath[] = "C:\\Program Files\\Internet Explorer\\iexplore.exe"
 
 namespace {
 
-// Removes the prefix once when it stands within the first ten bytes.
+const int kLatestPrefixColumn = 10;
+
+// The column a byte of the text stands at, counting an ASCII character as one and any other as
+// two: the width every character beyond ASCII has in the Chinese code page, where this rule was
+// first a count of bytes.
+int column_of(const Text& text, size_t index) {
+    int column = 1;
+    for (size_t i = 0; i < index; i = next_char_index(text, i, index)) {
+        column += static_cast<unsigned char>(text[i]) < 0x80 ? 1 : 2;
+    }
+    return column;
+}
+
+// Removes the prefix once when it starts within the first ten columns.
 Text without_early_prefix(const Text& address, const Text& prefix) {
     int at = find_text(address, prefix);
-    if (at < 1 || at > 10) return address;
+    if (at < 1 || column_of(address, at - 1) > kLatestPrefixColumn) return address;
     return replace_span(address, at, length_of_text(prefix));
 }
 

@@ -1,9 +1,11 @@
 #include "speech/web_page.h"
 
 #include <windows.h>
+// (needs windows.h first)
 #include <shellapi.h>
 
 #include "runtime/system.h"
+#include "runtime/utf.h"
 #include "speech/speech_text.h"
 #include "translate/languages.h"
 
@@ -18,7 +20,7 @@ void web_page_translation(const Text& host, const Text& address, const Text& lis
         run_command_line(browser_command_line(url), false);
     } else {
         // No Internet Explorer at its old place: the user's default browser gets the same URL.
-        ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ShellExecuteW(nullptr, L"open", wide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-
 namespace translate {
 
 using namespace runtime;
@@ -43,23 +42,18 @@ void translate_sentence(const Text& text, Span sentence, const PieceTranslator& 
     result += '.';
 }
 
-// Both passes walk the text a character at a time, as find_text would, so that a comma or period
-// is never taken for the second byte of a double-byte character. Runs without the wanted byte are
-// copied whole; replace appends what stands for each one found.
+// Both passes look at single bytes: no byte of a UTF-8 character beyond ASCII is below 128, so an
+// ASCII comma or period is always a character of its own. Runs without the wanted byte are copied
+// whole; replace appends what stands for each one found.
 template <typename Replace>
 Text replace_ascii(const Text& text, char wanted, Replace replace) {
     Text result;
     result.reserve(text.size() + text.size() / 4);
     size_t copied = 0;
-    for (size_t i = 0; i < text.size();) {
-        unsigned char byte = static_cast<unsigned char>(text[i]);
-        if (byte == static_cast<unsigned char>(wanted)) {
-            result.append(text, copied, i - copied);
-            replace(result, i);
-            copied = ++i;
-        } else {
-            i += is_lead_byte(byte) ? 2 : 1;
-        }
+    for (size_t i = text.find(wanted); i != Text::npos; i = text.find(wanted, copied)) {
+        result.append(text, copied, i - copied);
+        replace(result, i);
+        copied = i + 1;
     }
     result.append(text, copied, Text::npos);
     return result;
@@ -72,7 +66,9 @@ Text comma_pass(const Text& text) {
 }
 
 // Periods are examined from left to right, each seeing the text as the earlier ones left it: the
-// byte before a period may be the last byte of a "。" that replaced the period before it.
+// character before a period may be a "。" that replaced the period before it. A neighbour is ASCII
+// exactly when its byte next to the period is 1 to 127, as the last and first bytes of any other
+// character are 128 or more.
 Text period_pass(const Text& text) {
     return replace_ascii(text, '.', [&](Text& result, size_t i) {
         int before = code_of_char(result, length_of_text(result));
@@ -128,26 +124,6 @@ std::optional<Text> translate_lines(const Text& text, const PieceTranslator& tra
 
 std::optional<Text> translate_text(const Text& source, const PieceTranslator& translate_piece) {
     return translate_lines(period_pass(comma_pass(source)), translate_piece);
-}
-
-namespace {
-const unsigned char kFirstChineseByte = 127;
-}  // namespace
-
-LanguagePair recognise_languages(const Text& source, LanguagePair current) {
-    if (source.empty()) return current;
-    // DEL (127) counts with the double-byte lead bytes here, unlike in is_lead_byte: a text that
-    // starts with it is taken for Chinese.
-    bool double_byte = static_cast<unsigned char>(source[0]) >= kFirstChineseByte;
-    LanguagePair pair = current;
-    if (double_byte) {
-        pair.source = kChineseSimplifiedIndex;
-        if (current.target == kChineseSimplifiedIndex) pair.target = kEnglishIndex;
-    } else {
-        pair.source = kEnglishIndex;
-        if (current.target == kEnglishIndex) pair.target = kChineseSimplifiedIndex;
-    }
-    return pair;
 }
 
 }  // namespace translate

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "runtime/text.h"
+#include "translate/recognition.h"
 
 namespace translate {
 
@@ -16,21 +17,12 @@ using PieceTranslator = std::function<Text(const Text& piece, bool with_dictiona
 
 // Every ASCII comma becomes the full-width "，".
 Text comma_pass(const Text& text);
-// An ASCII period stays only between two bytes 1 to 127; elsewhere it becomes "。".
+// An ASCII period stays only between two ASCII characters (not NUL); elsewhere it becomes "。".
 Text period_pass(const Text& text);
 // After the punctuation passes: one line is translated whole with dictionary; several lines clause
 // by clause without. Nothing when the text has no line (empty, or only line breaks).
 std::optional<Text> translate_lines(const Text& text, const PieceTranslator& translate_piece);
 // Both passes, then translate_lines.
 std::optional<Text> translate_text(const Text& source, const PieceTranslator& translate_piece);
-
-// The automatic recognition: the language pair picked from the first byte of the source text.
-struct LanguagePair {
-    int source;
-    int target;
-};
-LanguagePair recognise_languages(const Text& source, LanguagePair current);
-constexpr int kChineseSimplifiedIndex = 0;
-constexpr int kEnglishIndex = 2;
 
 }  // namespace translate

@@ -1,5 +1,7 @@
 #include "translate/reply.h"
 
+#include "engines/engine.h"
+
 namespace translate {
 
 using namespace runtime;
@@ -36,8 +38,14 @@ Text heading_and_words(const Text& entry) {
     return (pos.empty() ? Text(kDictionaryHeading) : pos + ": ") + words_of(entry, b);
 }
 
+// A request that left the source language to the service gets the detected one named after the
+// empty dictionary slot, whichever it is.
+Text no_dictionary_marker(const Text& source_language_code) {
+    return source_language_code == engines::kDetectSource ? Text("]],,\"") : "]],,\"" + source_language_code + "\"";
+}
+
 Text dictionary_of(const Text& reply, const Text& source_language_code) {
-    if (find_text(reply, "]],,\"" + source_language_code + "\"") != -1) return Text();
+    if (find_text(reply, no_dictionary_marker(source_language_code)) != -1) return Text();
     int p2 = find_text(reply, "]],") + 3;
     int q2 = find_text(reply, "]],\"", p2);
     Text section = mid_text(reply, p2, q2 - p2);

@@ -47,13 +47,15 @@ struct Network {
     net::HttpSend send;
 };
 
-// Picks the language pair from the first byte of the source text (callers test the tick first).
-void automatic_recognition(TranslationWindow& window);
+// Picks the language pair from the first character of the source text (callers test the tick
+// first); true when the source language is left to the service to detect.
+bool automatic_recognition(TranslationWindow& window);
 
 // One request to the classic endpoint at that host for a piece of text: the display text with or
-// without the dictionary lines. Looks both languages up from the lists first.
+// without the dictionary lines. Looks both languages up from the lists first; with detect the
+// request asks the service to detect the source language instead of naming the list's.
 Text translation_call(TranslationWindow& window, const HttpGet& get, const Text& host, const Text& piece,
-                      bool with_dictionary);
+                      bool with_dictionary, bool detect = false);
 
 // A whole run with the settings it started with: recognition when ticked, the punctuation passes,
 // the requests (one per piece for the classic endpoint, batches for an engine that takes them),

@@ -1,12 +1,12 @@
 // wininet_floor.exe HOST:PORT COUNT: makes COUNT translation requests one after another with the
 // same WinInet calls as the program's client (through the same handle owner), nothing else, and
 // prints the milliseconds per request.
-#include "net/wininet_win.h"
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "net/wininet_win.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
@@ -24,12 +24,10 @@ int main(int argc, char** argv) {
             host + path + "\r\nAccept-Language: zh-cn\r\n";
         net::InternetHandle internet = net::open_session(nullptr);
         net::InternetHandle connection = net::connect(internet.get(), server, port, "", "");
-        net::InternetHandle request = net::open_request(connection.get(), "GET", path, "HTTP/1.1", INTERNET_FLAG_RELOAD);
-        DWORD timeout = 18000;
-        for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {
-            InternetSetOptionA(request.get(), option, &timeout, sizeof timeout);
-        }
-        HttpSendRequestA(request.get(), headers.c_str(), static_cast<DWORD>(headers.size()), const_cast<char*>(""), 0);
+        net::InternetHandle request =
+            net::open_request(connection.get(), "GET", path, L"HTTP/1.1", INTERNET_FLAG_RELOAD);
+        net::set_timeouts(request.get(), 18000);
+        net::send_request(request.get(), headers, "", 0);
         char buffer[512];
         DWORD read = 1;
         while (read > 0 && InternetReadFile(request.get(), buffer, sizeof buffer, &read)) {

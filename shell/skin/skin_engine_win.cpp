@@ -42,8 +42,21 @@ struct Skin {
 
 Skin skin;
 
+// The path comes as 8-bit text, in UTF-8 or in the system's code page: a path that reads as UTF-8
+// is tried that way first, so that a folder in any script is found.
+HANDLE open_for_reading(const char* path) {
+    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
+    if (length > 0) {
+        std::wstring wide_path(static_cast<size_t>(length), L'\0');
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, &wide_path[0], length);
+        HANDLE file = CreateFileW(wide_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return file;
+    }
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
 bool read_whole_file(const char* path, std::string& content) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = open_for_reading(path);
     if (file == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size;
     bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (1 << 20);
@@ -73,12 +86,18 @@ bool parse_skin(const std::string& content, Skin& parsed) {
         if (equals == std::string::npos) continue;
         std::string key = line.substr(0, equals);
         COLORREF colour = parse_colour(line.substr(equals + 1));
-        if (key == "window") parsed.window = colour;
-        else if (key == "text") parsed.text = colour;
-        else if (key == "edit") parsed.edit = colour;
-        else if (key == "edit_text") parsed.edit_text = colour;
-        else if (key == "list") parsed.list = colour;
-        else if (key == "list_text") parsed.list_text = colour;
+        if (key == "window")
+            parsed.window = colour;
+        else if (key == "text")
+            parsed.text = colour;
+        else if (key == "edit")
+            parsed.edit = colour;
+        else if (key == "edit_text")
+            parsed.edit_text = colour;
+        else if (key == "list")
+            parsed.list = colour;
+        else if (key == "list_text")
+            parsed.list_text = colour;
     }
     return true;
 }
@@ -91,7 +110,7 @@ LRESULT paint_colours(HDC dc, COLORREF text, COLORREF background, HBRUSH brush) 
 
 LRESULT CALLBACK skinned_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
     WNDPROC old = old_proc_of(window);
-    if (!old) return DefWindowProcA(window, message, w, l);
+    if (!old) return DefWindowProcW(window, message, w, l);
     HDC dc = reinterpret_cast<HDC>(w);
     switch (message) {
         case WM_ERASEBKGND: {
@@ -102,31 +121,34 @@ LRESULT CALLBACK skinned_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
         }
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: {
-            LRESULT own = CallWindowProcA(old, window, message, w, l);
+            LRESULT own = CallWindowProcW(old, window, message, w, l);
             SetTextColor(dc, skin.text);
             // A control that asked to be transparent stays so.
             if (own == reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH))) return own;
             return paint_colours(dc, skin.text, skin.window, skin.window_brush);
         }
-        case WM_CTLCOLOREDIT: return paint_colours(dc, skin.edit_text, skin.edit, skin.edit_brush);
-        case WM_CTLCOLORLISTBOX: return paint_colours(dc, skin.list_text, skin.list, skin.list_brush);
+        case WM_CTLCOLOREDIT:
+            return paint_colours(dc, skin.edit_text, skin.edit, skin.edit_brush);
+        case WM_CTLCOLORLISTBOX:
+            return paint_colours(dc, skin.list_text, skin.list, skin.list_brush);
         case WM_NCDESTROY: {
             std::lock_guard<std::mutex> lock(old_procs_mutex);
             old_procs.erase(window);
-            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
             break;
         }
     }
-    return CallWindowProcA(old, window, message, w, l);
+    return CallWindowProcW(old, window, message, w, l);
 }
 
 BOOL CALLBACK attach_window(HWND window, LPARAM) {
     {
         std::lock_guard<std::mutex> lock(old_procs_mutex);
         if (old_procs.count(window)) return TRUE;
-        old_procs[window] = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+        old_procs[window] = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
     }
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(skinned_proc));
+    // The wide functions keep the windows Unicode: text passes through the skin unconverted.
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(skinned_proc));
     RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
     return TRUE;
 }

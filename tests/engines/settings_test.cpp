@@ -54,12 +54,12 @@ TEST(Settings, EnginesAddressesAndKeys) {
     EXPECT_EQ(choice.address, "http://127.0.0.1:5000");
     EXPECT_TRUE(choice.key.empty());
 
-    // No scheme means http://; slashes at the end go.
+    // No scheme means https://; slashes at the end go.
     libre = read({{"translation/engine", "libretranslate"},
                   {"translation/address", "lt.example:5000//"},
                   {"translation/key", "k-1"}});
     choice = translation_engine(libre);
-    EXPECT_EQ(choice.address, "http://lt.example:5000");
+    EXPECT_EQ(choice.address, "https://lt.example:5000");
     EXPECT_EQ(choice.key, "k-1");
     libre.translation.address = "https://lt.example/";
     EXPECT_EQ(translation_engine(libre).address, "https://lt.example");
@@ -82,22 +82,49 @@ TEST(Settings, SpeechSectionDecidesSpeech) {
     EXPECT_NE(unknown.problem.find("[speech] engine=espeak"), Text::npos);
 }
 
-TEST(Settings, TheFileIsWrittenWholeAndReadsBackTheSame) {
+TEST(Settings, WrittenIntoANewFileAndReadBackTheSame) {
     Settings settings;
-    settings.translation = {"libretranslate", "https://lt.example", "dpapi:AAAA", false};
+    settings.translation = {"libretranslate", "https://lt.example", "k", false, Text("dpapi:AAAA")};
     settings.speech_section = true;
-    settings.speech = {"none", "", "", false};
-    settings.speech_host = "127.0.0.1:9";
-    Text text = settings_file_text(settings);
-    EXPECT_EQ(text,
+    settings.speech = {"none", "", "", false, Text()};
+    IniLines ini;
+    write_settings(ini, settings);
+    EXPECT_EQ(ini_text(ini),
               "[translation]\r\nengine=libretranslate\r\naddress=https://lt.example\r\nkey=dpapi:AAAA\r\n\r\n"
-              "[speech]\r\nengine=none\r\naddress=\r\nkey=\r\n\r\n"
-              "[classic]\r\nspeech_host=127.0.0.1:9\r\n");
-    // Without a speech section and without [classic] values, neither is written.
-    EXPECT_EQ(settings_file_text(Settings()), "[translation]\r\nengine=classic\r\naddress=\r\nkey=\r\n\r\n");
+              "[speech]\r\nengine=none\r\n");
+    Settings back = read_settings([&](const char* section, const char* key) { return ini_value(ini, section, key); },
+                                  ini_has_section(ini, "speech"));
+    EXPECT_EQ(back.translation.engine, "libretranslate");
+    EXPECT_EQ(back.translation.stored_key, Text("dpapi:AAAA"));
+    EXPECT_TRUE(back.speech_section);
+    EXPECT_EQ(back.speech.engine, "none");
+    // Without a speech section none is written, and one that was there goes.
+    settings.speech_section = false;
+    write_settings(ini, settings);
+    EXPECT_EQ(ini_text(ini),
+              "[translation]\r\nengine=libretranslate\r\naddress=https://lt.example\r\nkey=dpapi:AAAA\r\n\r\n");
     // A line break in a value cannot start a key of its own.
     settings.translation.address = "http://a\r\nkey=stolen";
-    EXPECT_NE(settings_file_text(settings).find("address=http://a  key=stolen\r\n"), Text::npos);
+    write_settings(ini, settings);
+    EXPECT_NE(ini_text(ini).find("address=http://a  key=stolen\r\n"), Text::npos);
+    EXPECT_EQ(ini_value(ini, "translation", "key"), Text("dpapi:AAAA"));
+}
+
+TEST(Settings, AnAddressWithoutASchemeIsHttpsButForThisComputer) {
+    struct Case { Text written, address; bool in_clear; };
+    const Case cases[] = {
+        {"lt.example", "https://lt.example", false},        {"lt.example:5000//", "https://lt.example:5000", false},
+        {"127.0.0.1:5000", "http://127.0.0.1:5000", false}, {"localhost:5000/", "http://localhost:5000", false},
+        {"[::1]:5000", "http://[::1]:5000", false},         {"http://lt.example", "http://lt.example", true},
+        {"HTTP://192.168.1.20:5000", "HTTP://192.168.1.20:5000", true},
+        {"http://127.0.0.1:5000", "http://127.0.0.1:5000", false},
+        {"https://lt.example/", "https://lt.example", false},
+    };
+    for (const Case& c : cases) {
+        Settings libre = read({{"translation/engine", "libretranslate"}, {"translation/address", c.written}});
+        EXPECT_EQ(translation_engine(libre).address, c.address) << c.written;
+        EXPECT_EQ(key_travels_in_clear(c.written), c.in_clear) << c.written;
+    }
 }
 
 TEST(FailureLine, SaysTheEngineTheStatusAndTheServicesWords) {
@@ -116,16 +143,16 @@ TEST(FailureLine, SaysTheEngineTheStatusAndTheServicesWords) {
 }
 
 TEST(FailureLine, TheServicesMessageStaysOneShortLine) {
-    // UTF-8 from the service, GBK on screen; line breaks become spaces.
+    // Line breaks and tabs become spaces, spaces at the ends go.
     Text line = failure_line(Engine::libretranslate, status(400), u8"  第一行\r\n第二行\t!  ");
     EXPECT_EQ(line, "翻译失败：LibreTranslate 返回 HTTP 400：第一行  第二行 !");
-    // A long message is cut at a character boundary: no lone lead byte at the end.
+    // A long message is cut at a character boundary: no character is cut in two.
     std::string long_message;
     for (int i = 0; i < 400; ++i) long_message += (i == 0 ? "x" : u8"长");
     Text cut = failure_line(Engine::libretranslate, status(400), long_message);
-    Text message = cut.substr(cut.find("400：") + 5);
+    Text message = cut.substr(cut.find("400：") + Text("400：").size());
     EXPECT_LE(message.size(), kMessageBytes);
-    EXPECT_EQ(message.size() % 2, 1u) << "x, then whole two-byte characters";
+    EXPECT_EQ(message.size() % 3, 1u) << "x, then whole three-byte characters";
 }
 
 TEST(ClassicReply, IsWhatTheReplyCuttingReadsBack) {
@@ -143,7 +170,7 @@ TEST(Settings, GoogleCloudAndLingvaNeedTheirKeyOrAddress) {
     Choice lingva =
         translation_engine(read({{"translation/engine", "lingva"}, {"translation/address", "lingva.test/"}}));
     EXPECT_EQ(lingva.engine, Engine::lingva);
-    EXPECT_EQ(lingva.address, "http://lingva.test");
+    EXPECT_EQ(lingva.address, "https://lingva.test");
     EXPECT_NE(translation_engine(read({{"translation/engine", "lingva"}})).problem.find("[translation] 写上 address"),
               Text::npos);
 }

@@ -6,9 +6,8 @@ using namespace runtime;
 
 namespace {
 
-const Text kZhong = "中";             // D6 D0
-const Text kCheng = "\x81\x5C";       // 乗: its trail byte is a backslash
-const Text kLoneLead = "ab\xD6";      // a lead byte with nothing after it
+const Text kZhong = "中";        // E4 B8 AD
+const Text kCutOff = "ab\xE4\xB8";  // a character cut off after its second byte
 
 }  // namespace
 
@@ -28,21 +27,20 @@ TEST(FindText, PositionsStartAndEmptySearch) {
 TEST(FindText, IgnoreCaseFoldsOnlyAsciiLetters) {
     EXPECT_EQ(find_text("x: Accept: y", "ACCEPT", std::nullopt, true), 4);
     EXPECT_EQ(find_text("x: Accept: y", "ACCEPT"), -1);
-    // 乗 then "z": the trail byte 5C must not be folded or matched as "\".
-    EXPECT_EQ(find_text(kCheng + "z", "\\z", std::nullopt, true), -1);
-    // A trail byte 0x41 ("A") is not folded to "a" when comparing double-byte characters.
-    EXPECT_EQ(find_text("\x81\x41", "\x81\x61", std::nullopt, true), -1);
-    EXPECT_EQ(find_text("\x81\x41", "\x81\x41", std::nullopt, true), 1);
+    EXPECT_EQ(find_text("Größe", "GRÖSSE", std::nullopt, true), -1);  // ASCII letters only
+    EXPECT_EQ(find_text("xGrößE", "größe", std::nullopt, true), 2);
+    EXPECT_EQ(find_text("Ä", "ä", std::nullopt, true), -1);
 }
 
-TEST(FindText, StepsOverDoubleByteCharacters) {
-    EXPECT_EQ(find_text(kZhong, "\xD0"), -1);
-    EXPECT_EQ(find_text(kCheng, "\\"), -1);
-    EXPECT_EQ(find_text("a" + kCheng + "\\", "\\"), 4);
-    EXPECT_EQ(find_text(kLoneLead, "x"), -1);
-    EXPECT_EQ(find_text(kLoneLead, "\xD6"), 3);
-    // Starting on a trail byte scans from there as if it began a character.
-    EXPECT_EQ(find_text(kZhong, "\xD0", 2), 2);
+TEST(FindText, StepsOverWholeCharacters) {
+    EXPECT_EQ(find_text(kZhong, "\xAD"), -1);  // never inside a character
+    EXPECT_EQ(find_text("中文", "文"), 4);
+    EXPECT_EQ(find_text("a乗\\", "\\"), 5);
+    EXPECT_EQ(find_text(kCutOff, "x"), -1);
+    EXPECT_EQ(find_text(kCutOff + "x", "x"), 5);  // a cut-off character takes no ASCII byte with it
+    // Starting inside a character scans from there as if a character began there.
+    EXPECT_EQ(find_text(kZhong, "\xAD", 3), 3);
+    EXPECT_EQ(find_text("안녕😀!", "!"), 11);
 }
 
 TEST(SplitText, PiecesDelimitersAndMaximum) {
@@ -64,12 +62,11 @@ TEST(SplitText, PiecesDelimitersAndMaximum) {
     for (const Case& c : cases) EXPECT_EQ(split_text(c.text, c.delimiter, c.maximum), c.expected) << c.text;
 }
 
-TEST(SplitText, DelimiterNeverMatchesInsideADoubleByteCharacter) {
-    EXPECT_EQ(split_text("a" + kCheng + "b", "\\"), Texts{"a" + kCheng + "b"});
+TEST(SplitText, DelimiterNeverMatchesInsideACharacter) {
     EXPECT_EQ(split_text("你好，世界。再见", "。"), (Texts{"你好，世界", "再见"}));
-    EXPECT_EQ(split_text(kLoneLead, ","), Texts{kLoneLead});
-    // "|" as trail byte (81 7C) must not split either.
-    EXPECT_EQ(split_text("x\x81|y", "|"), Texts{"x\x81|y"});
+    EXPECT_EQ(split_text(kCutOff, ","), Texts{kCutOff});
+    EXPECT_EQ(split_text("a\xE4,b", ","), (Texts{"a\xE4", "b"}));  // a broken lead byte takes no comma
+    EXPECT_EQ(split_text("안녕|😀|x", "|"), (Texts{"안녕", "😀", "x"}));
 }
 
 TEST(Spans, LeftRightMidClampAndCutPairs) {
@@ -78,15 +75,15 @@ TEST(Spans, LeftRightMidClampAndCutPairs) {
     EXPECT_EQ(mid_text("abc", 0, 2), "");
     EXPECT_EQ(mid_text("abc", 1, 0), "");
     EXPECT_EQ(mid_text("abc", 1, -1), "");
-    EXPECT_EQ(mid_text(kZhong, 2, 1), "\xD0");
+    EXPECT_EQ(mid_text(kZhong, 2, 1), "\xB8");
     EXPECT_EQ(left_text("abc", 2), "ab");
     EXPECT_EQ(left_text("abc", 9), "abc");
     EXPECT_EQ(left_text("abc", 0), "");
-    EXPECT_EQ(left_text(kZhong, 1), "\xD6");
+    EXPECT_EQ(left_text(kZhong, 1), "\xE4");
     EXPECT_EQ(right_text("abc", 2), "bc");
     EXPECT_EQ(right_text("abc", -1), "");
     EXPECT_EQ(right_text("abc", 7), "abc");
-    EXPECT_EQ(length_of_text(kZhong), 2);
+    EXPECT_EQ(length_of_text(kZhong), 3);
     EXPECT_EQ(length_of_text(""), 0);
 }
 
@@ -101,39 +98,40 @@ TEST(Spans, ReplaceSpanClampsAndInserts) {
     EXPECT_EQ(replace_span("", 1, 1, Text("X")), "X");
 }
 
-TEST(Case, UpperLowerLeaveDoubleByteCharactersAlone) {
+TEST(Case, UpperLowerChangeAsciiLettersOnly) {
     EXPECT_EQ(to_upper("abz{"), "ABZ{");
     EXPECT_EQ(to_lower("ABZ@"), "abz@");
-    // 81 61 has a trail byte that looks like "a"; 81 41 one that looks like "A".
-    EXPECT_EQ(to_upper("\x81\x61" "a"), "\x81\x61" "A");
-    EXPECT_EQ(to_lower("\x81\x41" "A"), "\x81\x41" "a");
-    EXPECT_EQ(to_upper("a\xD6"), "A\xD6");
+    EXPECT_EQ(to_upper("größe"), "GRößE");
+    EXPECT_EQ(to_lower("ÄÖÜ X"), "ÄÖÜ x");
+    EXPECT_EQ(to_upper("a\xE4"), "A\xE4");
 }
 
-TEST(Trim, LeadingAsciiAndFullWidthSpacesOnly) {
-    EXPECT_EQ(trim_leading_spaces("  \xA1\xA1 x "), "x ");
+TEST(Trim, LeadingAsciiAndIdeographicSpacesOnly) {
+    EXPECT_EQ(trim_leading_spaces("  \u3000 x "), "x ");
     EXPECT_EQ(trim_leading_spaces("\tx"), "\tx");
     EXPECT_EQ(trim_leading_spaces("\r\nx"), "\r\nx");
     EXPECT_EQ(trim_leading_spaces("   "), "");
-    EXPECT_EQ(trim_leading_spaces("\xA1"), "\xA1");
+    EXPECT_EQ(trim_leading_spaces("\xE3\x80"), "\xE3\x80");
+    EXPECT_EQ(trim_leading_spaces("\u00A0x"), "\u00A0x");  // a no-break space is no space here
 }
 
-TEST(Compare, CaseAndDoubleByteUnits) {
+TEST(Compare, CaseAndCodePointOrder) {
     EXPECT_EQ(compare_texts("abc", "abc", true), 0);
     EXPECT_LT(compare_texts("ABC", "abc", true), 0);
     EXPECT_EQ(compare_texts("ABC", "abc", false), 0);
     EXPECT_LT(compare_texts("ab", "abc", false), 0);
     EXPECT_GT(compare_texts("b", "a", true), 0);
-    EXPECT_GT(compare_texts("\xD6\xD0", "a", true), 0);  // compared as unsigned bytes
-    EXPECT_NE(compare_texts("\x81\x41", "\x81\x61", false), 0);
+    EXPECT_GT(compare_texts("中", "a", true), 0);  // compared as unsigned bytes
+    EXPECT_GT(compare_texts("😀", "中", true), 0);  // which is code point order
+    EXPECT_NE(compare_texts("Ä", "ä", false), 0);
 }
 
 TEST(Codes, CharFromCodeCodeOfCharHexSpaces) {
     EXPECT_EQ(char_from_code(0), "");
     EXPECT_EQ(char_from_code(65), "A");
     EXPECT_EQ(char_from_code(0x141), "A");
-    EXPECT_EQ(code_of_char("\xD6\xD0"), -42);
-    EXPECT_EQ(code_of_char("\xD6\xD0", 2), -48);
+    EXPECT_EQ(code_of_char("中"), -28);
+    EXPECT_EQ(code_of_char("中", 3), -83);
     EXPECT_EQ(code_of_char(""), 0);
     EXPECT_EQ(code_of_char("ab", 3), 0);
     EXPECT_EQ(code_of_char("ab", 0), 0);
@@ -151,8 +149,8 @@ TEST(Numbers, ToNumberReadsTheLongestPrefix) {
     const Case cases[] = {
         {"８０８０", 8080},  {"", 0},       {"abc", 0},        {"  42x", 42},     {"-3.5", -3.5},
         {"+7", 7},           {"1e3", 1000}, {"1e", 1},         {".5", 0.5},       {"5.", 5},
-        {"－１２．５", -12.5}, {"inf", 0},  {"0x10", 0},       {"\xA1\xA1" "9", 9}, {".", 0},
-        {"-", 0},            {"1e+2z", 100}, {"12:34", 12},
+        {"－１２．５", -12.5}, {"inf", 0},  {"0x10", 0},       {"\u3000" "9", 9}, {".", 0},
+        {"-", 0},            {"1e+2z", 100}, {"12:34", 12},  {"１ｅ２", 100},   {"＋３", 3},
     };
     for (const Case& c : cases) EXPECT_DOUBLE_EQ(to_number(c.text), c.expected) << c.text;
 }
@@ -162,7 +160,7 @@ TEST(Conversions, ToTextAndBytes) {
     EXPECT_EQ(to_text(Bytes{0x41, 0x42}), "AB");
     EXPECT_EQ(to_text(Bytes{}), "");
     EXPECT_EQ(to_text(-17), "-17");
-    EXPECT_EQ(to_bytes("a中"), (Bytes{'a', 0xD6, 0xD0}));
+    EXPECT_EQ(to_bytes("a中"), (Bytes{'a', 0xE4, 0xB8, 0xAD}));
     EXPECT_EQ(to_bytes(""), Bytes{});
 }
 

@@ -6,6 +6,7 @@
 
 #include "shell/dpi.h"
 #include "shell/window_description.h"
+#include "runtime/utf.h"
 #include "tests/shell/shell_fixture.h"
 
 using namespace shell_test;
@@ -24,7 +25,7 @@ int at_dpi(int pixels, int dpi) { return static_cast<int>(std::lround(pixels * d
 
 template <typename Function>
 Function user32_function(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
 
 int window_dpi(HWND window) {
@@ -32,20 +33,20 @@ int window_dpi(HWND window) {
     return dpi_for_window ? static_cast<int>(dpi_for_window(window)) : 0;
 }
 
-LOGFONTA logical_font(HGDIOBJ font) {
-    LOGFONTA logical{};
-    GetObjectA(font, sizeof logical, &logical);
+LOGFONTW logical_font(HGDIOBJ font) {
+    LOGFONTW logical{};
+    GetObjectW(font, sizeof logical, &logical);
     return logical;
 }
 
-HFONT font_of(Control control) { return reinterpret_cast<HFONT>(SendMessageA(window_of(control), WM_GETFONT, 0, 0)); }
+HFONT font_of(Control control) { return reinterpret_cast<HFONT>(SendMessageW(window_of(control), WM_GETFONT, 0, 0)); }
 
 HGDIOBJ stock_font() { return GetStockObject(DEFAULT_GUI_FONT); }
 
 // Every control at the table's rectangle scaled to the DPI, within a pixel, in the stock font's
 // face at the DPI's size; the open lists keep their minimum height.
 void expect_controls_at(int dpi) {
-    LOGFONTA stock = logical_font(stock_font());
+    LOGFONTW stock = logical_font(stock_font());
     for (const ControlDescription& description : shell::control_descriptions()) {
         SCOPED_TRACE(std::string(description.caption) + " #" + std::to_string(static_cast<int>(description.control)));
         HWND control = window_of(description.control);
@@ -56,10 +57,10 @@ void expect_controls_at(int dpi) {
         EXPECT_NEAR(rect.bottom - rect.top, at_dpi(description.height, dpi), 1);
         if (description.kind == Kind::drop_down_list) {
             RECT open;
-            SendMessageA(control, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&open));
+            SendMessageW(control, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&open));
             EXPECT_GE(open.bottom - open.top - (rect.bottom - rect.top), at_dpi(kOpenListHeight, dpi) - 1);
         }
-        LOGFONTA font = logical_font(font_of(description.control));
+        LOGFONTW font = logical_font(font_of(description.control));
         EXPECT_STREQ(font.lfFaceName, stock.lfFaceName);
         EXPECT_NEAR(std::abs(font.lfHeight), std::abs(stock.lfHeight) * dpi / double(shell::system_dpi()), 1);
     }
@@ -74,7 +75,8 @@ int shown_characters(const char* caption, HGDIOBJ font, int width) {
     HGDIOBJ old = SelectObject(dc, font);
     int fit = 0;
     SIZE size{};
-    GetTextExtentExPointA(dc, caption, static_cast<int>(std::strlen(caption)), width, &fit, nullptr, &size);
+    std::wstring text = runtime::wide(caption);
+    GetTextExtentExPointW(dc, text.c_str(), static_cast<int>(text.size()), width, &fit, nullptr, &size);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     return fit;
@@ -92,7 +94,7 @@ protected:
 TEST_F(Dpi, WindowsReadsPerMonitorAwarenessWithAnOlderFallbackFromTheManifest) {
     using Query = BOOL(WINAPI*)(DWORD, HANDLE, PCWSTR, PCWSTR, PWSTR, SIZE_T, SIZE_T*);
     auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryActCtxSettingsW")));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryActCtxSettingsW")));
     ASSERT_NE(query, nullptr);
     auto setting = [&](const wchar_t* name_space, const wchar_t* name) {
         wchar_t value[64] = {};
@@ -134,9 +136,9 @@ TEST_F(Dpi, WindowAndEveryControlAreTheTablesRectanglesScaled) {
 
 TEST_F(Dpi, CaptionsAreNotCutMoreThanAt96) {
     int dpi = window_dpi(main_window());
-    LOGFONTA at_96 = logical_font(stock_font());
+    LOGFONTW at_96 = logical_font(stock_font());
     at_96.lfHeight = MulDiv(at_96.lfHeight, kDescriptionDpi, shell::system_dpi());
-    HFONT font_at_96 = CreateFontIndirectA(&at_96);
+    HFONT font_at_96 = CreateFontIndirectW(&at_96);
     ASSERT_NE(font_at_96, nullptr);
     for (const ControlDescription& description : shell::control_descriptions()) {
         if (!has_caption(description.kind)) continue;
@@ -167,7 +169,7 @@ TEST_F(Dpi, ADpiChangeMovesTheWindowRelaysTheControlsAndReplacesTheFont) {
     RECT suggested{40, 30, 40 + at_dpi(description.width, after), 30 + at_dpi(description.height, after)};
 
     HFONT first_font = font_of(Control::翻译按钮);
-    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(after, after), reinterpret_cast<LPARAM>(&suggested));
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(after, after), reinterpret_cast<LPARAM>(&suggested));
     RECT moved;
     GetWindowRect(window, &moved);
     EXPECT_TRUE(EqualRect(&moved, &suggested));
@@ -190,7 +192,7 @@ TEST_F(Dpi, ADpiChangeMovesTheWindowRelaysTheControlsAndReplacesTheFont) {
     EXPECT_EQ(GetPixel(dc, gap, at_dpi(label.top + label.height / 2, after)), kSkinBackground);
     ReleaseDC(window, dc);
 
-    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(before, before), reinterpret_cast<LPARAM>(&start));
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(before, before), reinterpret_cast<LPARAM>(&start));
     GetWindowRect(window, &moved);
     EXPECT_TRUE(EqualRect(&moved, &start));
     expect_controls_at(before);
@@ -201,7 +203,7 @@ TEST_F(Dpi, ADpiChangeMovesTheWindowRelaysTheControlsAndReplacesTheFont) {
 
 TEST_F(Dpi, TheSettingsDialogFollowsTheSameRules) {
     int dpi = window_dpi(main_window());
-    LOGFONTA window_font = logical_font(font_of(Control::翻译按钮));
+    LOGFONTW window_font = logical_font(font_of(Control::翻译按钮));
     // The address field stands at (100, 44), 266 x 24 pixels at 96 DPI.
     auto expect_field_at = [](HWND dialog, int at) {
         RECT field = rect_in_parent(GetDlgItem(dialog, shell::kTranslationAddressField));
@@ -213,15 +215,15 @@ TEST_F(Dpi, TheSettingsDialogFollowsTheSameRules) {
     open_settings_dialog([&](HWND dialog) {
         expect_field_at(dialog, dpi);
         HWND ok = GetDlgItem(dialog, IDOK);
-        HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(ok, WM_GETFONT, 0, 0));
+        HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(ok, WM_GETFONT, 0, 0));
         EXPECT_EQ(logical_font(font).lfHeight, window_font.lfHeight) << "the window's font at the same DPI";
 
         int after = dpi == kMediumDpi ? kDescriptionDpi : kMediumDpi;
         RECT suggested{50, 40, 50 + at_dpi(400, after), 40 + at_dpi(290, after)};
-        SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(after, after), reinterpret_cast<LPARAM>(&suggested));
+        SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(after, after), reinterpret_cast<LPARAM>(&suggested));
         expect_field_at(dialog, after);
-        HGDIOBJ new_font = reinterpret_cast<HGDIOBJ>(SendMessageA(ok, WM_GETFONT, 0, 0));
+        HGDIOBJ new_font = reinterpret_cast<HGDIOBJ>(SendMessageW(ok, WM_GETFONT, 0, 0));
         EXPECT_NE(logical_font(new_font).lfHeight, window_font.lfHeight);
-        SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
     });
 }

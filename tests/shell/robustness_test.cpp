@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "net/url.h"
+#include "runtime/utf.h"
 #include "speech/speech_output.h"
 #include "speech/web_page.h"
 #include "tests/shell/shell_fixture.h"
@@ -30,7 +31,7 @@ private:
         while (!stop_) {
             DWORD_PTR result;
             auto sent = std::chrono::steady_clock::now();
-            SendMessageTimeoutA(main_window(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result);
+            SendMessageTimeoutW(main_window(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result);
             if (std::chrono::steady_clock::now() - sent > std::chrono::milliseconds(100)) ++slow_;
             Sleep(20);
         }
@@ -53,7 +54,7 @@ bool translated() { return tasks::translationBusy == 0; }
 // that hundreds fit in well under a second.
 void quick_click(Control button) {
     int id = GetDlgCtrlID(window_of(button));
-    SendMessageA(main_window(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(window_of(button)));
+    SendMessageW(main_window(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(window_of(button)));
 }
 
 // What the window must show for a single line whose request gets the bytes of this fault.
@@ -67,7 +68,9 @@ std::string expected_display(const std::string& fault_path) {
 class Robustness : public WindowTest {};
 
 TEST_F(Robustness, NetworkFaultsGiveWhatTheCuttingMakesOfThem) {
-    struct Fault { std::string mode, path; };
+    struct Fault {
+        std::string mode, path;
+    };
     const Fault faults[] = {
         {"fault=close", "/fault/close"},
         {"fault=big&bytes=3145728", "/fault/big?bytes=3145728"},
@@ -143,7 +146,10 @@ TEST_F(Robustness, ClickStormsStartOneWorkerOfEachKind) {
 }
 
 TEST_F(Robustness, BadAndLargeInput) {
-    struct Case { std::string source; int requests; };
+    struct Case {
+        std::string source;
+        int requests;
+    };
     const Case cases[] = {
         {"\r\n\r\n\r\n", 0},
         {",.,.!?;:\"'()[]{}，。", 1},
@@ -184,36 +190,37 @@ TEST_F(Robustness, FiveThousandLinesMakeOneRequestEach) {
 
 TEST_F(Robustness, ClosingWhileWorkRunsEndsTheProgramAndRemovesTheSpeechFiles) {
     std::string exe = runtime::program_directory() + "\\shell_tests.exe";
-    std::string command = "\"" + exe + "\" --program";
-    STARTUPINFOA startup{};
+    std::wstring command = runtime::wide("\"" + exe + "\" --program");
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
     HWND window = nullptr;
     ASSERT_TRUE(test_support::wait_until(
         [&] { return (window = test_support::visible_main_window_of(process.dwProcessId)) != nullptr; }, 30000));
-    auto child = [&](const char* class_name, const char* caption) {
-        return FindWindowExA(window, nullptr, class_name, caption);
+    auto child = [&](const wchar_t* class_name, const std::string& caption) {
+        return FindWindowExW(window, nullptr, class_name, runtime::wide(caption).c_str());
     };
     // The source box is the second multi-line edit; both get text so both kinds of work can start.
-    HWND result_box = FindWindowExA(window, nullptr, "Edit", nullptr);
-    result_box = FindWindowExA(window, result_box, "Edit", nullptr);
-    HWND source_box = FindWindowExA(window, result_box, "Edit", nullptr);
+    HWND result_box = FindWindowExW(window, nullptr, L"Edit", nullptr);
+    result_box = FindWindowExW(window, result_box, L"Edit", nullptr);
+    HWND source_box = FindWindowExW(window, result_box, L"Edit", nullptr);
     ASSERT_NE(source_box, nullptr);
-    SendMessageA(source_box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("close me"));
+    SendMessageW(source_box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"close me"));
     standin::mode("fault=stall&seconds=5");
-    PostMessageA(child("Button", "   翻译     ( Alt+S )"), BM_CLICK, 0, 0);
-    PostMessageA(child("Button", "朗读原文"), BM_CLICK, 0, 0);
+    PostMessageW(child(L"Button", "   翻译     ( Alt+S )"), BM_CLICK, 0, 0);
+    PostMessageW(child(L"Button", "朗读原文"), BM_CLICK, 0, 0);
     ASSERT_TRUE(test_support::wait_until(
         [] { return standin::count("/translate_a") == 1 && standin::count("/translate_tts") == 1; }));
     std::string source_file = speech::source_speech_file(), result_file = speech::result_speech_file();
     runtime::write_file(result_file, runtime::to_bytes("left from before"));
     auto closed = std::chrono::steady_clock::now();
-    PostMessageA(window, WM_CLOSE, 0, 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
-    RecordProperty("ms_from_close_to_exit", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                                 std::chrono::steady_clock::now() - closed)
-                                                                 .count()));
+    RecordProperty(
+        "ms_from_close_to_exit",
+        static_cast<int>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - closed).count()));
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(process.hProcess, &code);
     EXPECT_EQ(code, 0u);

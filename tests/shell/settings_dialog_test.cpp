@@ -8,29 +8,28 @@ namespace {
 
 std::string settings_file() { return runtime::program_directory() + "\\tarvik.ini"; }
 
-void set_text(HWND dialog, int field, const char* text) {
-    SendMessageA(GetDlgItem(dialog, field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+void set_text(HWND dialog, int field, const std::string& text) {
+    SendMessageW(GetDlgItem(dialog, field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(runtime::wide(text).c_str()));
 }
 
-void pick(HWND dialog, int list, const char* item) {
-    SendMessageA(GetDlgItem(dialog, list), CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item));
+void pick(HWND dialog, int list, const std::string& item) {
+    HWND box = GetDlgItem(dialog, list);
+    LRESULT index = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(runtime::wide(item).c_str()));
+    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-std::string text_of(HWND dialog, int field) {
-    char text[256] = {};
-    SendMessageA(GetDlgItem(dialog, field), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
+std::string text_of(HWND dialog, int field) { return test_support::text_of(GetDlgItem(dialog, field)); }
 
 class SettingsDialog : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        DeleteFileA(settings_file().c_str());
+        DeleteFileW(runtime::wide(settings_file()).c_str());
     }
     void TearDown() override {
-        DeleteFileA(settings_file().c_str());
-        RemoveDirectoryA((settings_file() + ".new").c_str());
+        DeleteFileW(runtime::wide(settings_file()).c_str());
+        RemoveDirectoryW(runtime::wide(settings_file() + ".new").c_str());
         standin::use_classic_hosts();
         WindowTest::TearDown();
     }
@@ -41,19 +40,19 @@ protected:
 
 TEST_F(SettingsDialog, TheSystemMenuHasTheItem) {
     HMENU menu = GetSystemMenu(main_window(), FALSE);
-    char text[64] = {};
-    ASSERT_GT(GetMenuStringA(menu, shell::kSettingsCommand, text, sizeof text, MF_BYCOMMAND), 0);
-    EXPECT_STREQ(text, "服务设置...");
+    wchar_t text[64] = {};
+    ASSERT_GT(GetMenuStringW(menu, shell::kSettingsCommand, text, 64, MF_BYCOMMAND), 0);
+    EXPECT_EQ(runtime::narrow(text), "服务设置...");
 }
 
 TEST_F(SettingsDialog, SavingWritesTheFileAndTheNextTranslationUsesIt) {
     open_dialog([](HWND dialog) {
         EXPECT_EQ(text_of(dialog, shell::kTranslationEngineField), "classic");
         pick(dialog, shell::kTranslationEngineField, "libretranslate");
-        set_text(dialog, shell::kTranslationAddressField, ("http://" + standin::host()).c_str());
+        set_text(dialog, shell::kTranslationAddressField, "http://" + standin::host());
         set_text(dialog, shell::kTranslationKeyField, "my-key");
         pick(dialog, shell::kSpeechEngineField, "none");
-        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     });
     std::string file = test_support::read_file(settings_file());
     EXPECT_NE(file.find("[translation]\r\nengine=libretranslate\r\naddress=http://" + standin::host() + "\r\n"),
@@ -76,7 +75,7 @@ TEST_F(SettingsDialog, SavingWritesTheFileAndTheNextTranslationUsesIt) {
         EXPECT_EQ(text_of(dialog, shell::kTranslationEngineField), "libretranslate");
         EXPECT_EQ(text_of(dialog, shell::kTranslationKeyField), "my-key");
         EXPECT_EQ(text_of(dialog, shell::kSpeechEngineField), "none");
-        SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
     });
 }
 
@@ -84,7 +83,7 @@ TEST_F(SettingsDialog, CancelChangesNothing) {
     runtime::write_file(settings_file(), runtime::to_bytes("[classic]\r\nweb_host=web.test\r\n"));
     open_dialog([](HWND dialog) {
         pick(dialog, shell::kTranslationEngineField, "libretranslate");
-        SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
     });
     EXPECT_EQ(test_support::read_file(settings_file()), "[classic]\r\nweb_host=web.test\r\n");
 }
@@ -93,19 +92,17 @@ TEST_F(SettingsDialog, AFailedWriteSaysSoAndKeepsTheOldFile) {
     const std::string old = "[translation]\r\nengine=classic\r\n[classic]\r\nweb_host=web.test\r\n";
     runtime::write_file(settings_file(), runtime::to_bytes(old));
     // A folder where the new file is to be written makes the write fail.
-    ASSERT_TRUE(CreateDirectoryA((settings_file() + ".new").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(runtime::wide(settings_file() + ".new").c_str(), nullptr));
     std::string message;
     open_dialog([&](HWND dialog) {
         pick(dialog, shell::kTranslationEngineField, "libretranslate");
-        PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         HWND box = wait_for_dialog(false);
         ASSERT_NE(box, nullptr);
-        char text[512] = {};
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the message box's text
-        message = text;
-        SendMessageA(box, WM_COMMAND, IDOK, 0);
+        message = test_support::text_of(GetDlgItem(box, 0xFFFF));  // the message box's text
+        SendMessageW(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(test_support::wait_until([] { return find_dialog(false) == nullptr; }, 5000));
-        SendMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
     });
     EXPECT_NE(message.find("无法保存设置"), std::string::npos) << message;
     EXPECT_EQ(test_support::read_file(settings_file()), old);

@@ -48,13 +48,9 @@ inline RECT rect_in_parent(HWND control) {
     return rect;
 }
 
-inline std::string caption_of(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
+inline std::string caption_of(HWND window) { return test_support::text_of(window); }
 
-inline void click(Control button) { SendMessageA(window_of(button), BM_CLICK, 0, 0); }
+inline void click(Control button) { SendMessageW(window_of(button), BM_CLICK, 0, 0); }
 
 // Holds or releases keys in this thread's keyboard state, as the handlers read it.
 inline void hold_keys(std::initializer_list<int> keys) {
@@ -80,8 +76,8 @@ inline bool all_idle() {
 // A top-level dialog of this process with that title: the settings dialog has the engine list,
 // its message boxes do not.
 inline HWND find_dialog(bool settings_dialog) {
-    for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window;
-         window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
+    for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window;
+         window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
         if (process != GetCurrentProcessId() || !IsWindowVisible(window)) continue;
@@ -105,7 +101,7 @@ inline void open_settings_dialog(const std::function<void(HWND)>& driver) {
         if (dialog) driver(dialog);
         driven = true;
     });
-    SendMessageA(main_window(), WM_SYSCOMMAND, shell::kSettingsCommand, 0);
+    SendMessageW(main_window(), WM_SYSCOMMAND, shell::kSettingsCommand, 0);
     user.join();
     ASSERT_TRUE(driven);
     EXPECT_EQ(find_dialog(true), nullptr) << "the dialog is closed";

@@ -4,6 +4,7 @@
 #include "speech/speech_output.h"
 #include "speech/web_page.h"
 #include "speech/speech_text.h"
+#include "runtime/utf.h"
 #include "tests/shell/shell_fixture.h"
 #include "translate/languages.h"
 
@@ -155,13 +156,14 @@ protected:
     void SetUp() override {
         WindowTest::SetUp();
         standin::use_classic_hosts(standin::host(), "web.test");
-        ASSERT_TRUE(CopyFileA((runtime::program_directory() + "\\recorder.exe").c_str(), speech::kBrowserPath, FALSE));
-        DeleteFileA(calls_file.c_str());
+        ASSERT_TRUE(CopyFileW(runtime::wide(runtime::program_directory() + "\\recorder.exe").c_str(),
+                              runtime::wide(speech::kBrowserPath).c_str(), FALSE));
+        DeleteFileW(runtime::wide(calls_file).c_str());
     }
     std::string last_call() {
         test_support::wait_until([&] { return !test_support::read_file(calls_file).empty(); });
         std::string calls = test_support::read_file(calls_file);
-        DeleteFileA(calls_file.c_str());
+        DeleteFileW(runtime::wide(calls_file).c_str());
         return calls.empty() ? calls : calls.substr(0, calls.size() - 1);
     }
 };
@@ -178,6 +180,8 @@ TEST_F(WebPage, CommandLineForEachAddress) {
         {"  http://abc", "http://web.test/translate?hl=zh-CN&sl=auto&u=http://  abc"},
         {"0123456789http://x", "http://web.test/translate?hl=zh-CN&sl=auto&u=http://0123456789http://x"},
         {"中文 网址.cn/a b", "http://web.test/translate?hl=zh-CN&sl=auto&u=http://中文 网址.cn/a b"},
+        {"주소 http://x", "http://web.test/translate?hl=zh-CN&sl=auto&u=http://주소 x"},
+        {"한국어.kr/가 http://x", "http://web.test/translate?hl=zh-CN&sl=auto&u=http://한국어.kr/가 http://x"},
     };
     for (const Case& c : cases) {
         shell::set_content(Control::编辑框1, c.address);

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "runtime/utf.h"
+#include "tests/standin.h"
 #include "tests/win_test_support.h"
 
 using test_support::build_file;
@@ -16,24 +18,26 @@ class Program {
 public:
     explicit Program(const TempFolder& folder) {
         exe_ = folder.file("tarvik.exe");
-        CopyFileA(build_file("tarvik.exe").c_str(), exe_.c_str(), FALSE);
+        CopyFileW(runtime::wide(build_file("tarvik.exe")).c_str(), runtime::wide(exe_).c_str(), FALSE);
     }
     bool start() {
-        STARTUPINFOA startup{};
+        STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        std::string command = "\"" + exe_ + "\"";
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
+        std::wstring command = runtime::wide("\"" + exe_ + "\"");
+        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
             return false;
         }
         // Started means ready for the user: the window is shown and its thread answers messages, which
         // it does first in the event loop, after the start-up handler.
         DWORD_PTR answer = 0;
-        return test_support::wait_until([&] { return (window_ = test_support::visible_main_window_of(process_.dwProcessId)) != nullptr; },
-                                        30000) &&
-               SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer) != 0;
+        return test_support::wait_until(
+                   [&] { return (window_ = test_support::visible_main_window_of(process_.dwProcessId)) != nullptr; },
+                   30000) &&
+               SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer) != 0;
     }
+    HWND window() const { return window_; }
     DWORD close() {
-        PostMessageA(window_, WM_CLOSE, 0, 0);
+        PostMessageW(window_, WM_CLOSE, 0, 0);
         WaitForSingleObject(process_.hProcess, 30000);
         DWORD code = STILL_ACTIVE;
         GetExitCodeProcess(process_.hProcess, &code);
@@ -52,7 +56,7 @@ private:
 
 TEST(StartUp, PlacesTheEngineRemovesStaleFilesAndShutdownCleansUp) {
     TempFolder folder;
-    DeleteFileA(kEngine);
+    DeleteFileW(runtime::wide(kEngine).c_str());
     std::string source_speech = folder.file("zaz原文发音文件.mp3"), result_speech = folder.file("zaz结果发音文件.mp3");
     runtime::write_file(source_speech, runtime::to_bytes("stale"));
     runtime::write_file(result_speech, runtime::to_bytes("stale"));
@@ -82,5 +86,62 @@ TEST(StartUp, AnExistingEngineIsLeftAloneAndAnUnloadableOneDoesNotStopTheProgram
     EXPECT_EQ(test_support::read_file(kEngine), not_a_library);
     EXPECT_FALSE(test_support::file_present(folder.file("tawny.skn")));
     EXPECT_EQ(program.close(), 0u);
-    DeleteFileA(kEngine);  // later runs place the real one again
+    DeleteFileW(runtime::wide(kEngine).c_str());  // later runs place the real one again
+}
+
+namespace {
+
+// The controls of the program in another process, by class and caption or by order.
+HWND child(HWND window, const wchar_t* class_name, const std::string& caption) {
+    return FindWindowExW(window, nullptr, class_name, runtime::wide(caption).c_str());
+}
+
+HWND nth_child(HWND window, const wchar_t* class_name, int n) {
+    HWND found = nullptr;
+    for (int i = 0; i <= n; ++i) found = FindWindowExW(window, found, class_name, nullptr);
+    return found;
+}
+
+COLORREF pixel_of(HWND window, int x, int y) {
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, point.x, point.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+}  // namespace
+
+// A folder whose name no ANSI code page holds: the skin, the settings file, both speech files.
+TEST(StartUp, TheProgramWorksFromAFolderNamedInKorean) {
+    TempFolder folder("_번역기_폴더");
+    ASSERT_NE(folder.path().find("번역기"), std::string::npos);
+    standin::reset();
+    ASSERT_TRUE(runtime::write_file(folder.file("tarvik.ini"),
+                                    runtime::to_bytes("[classic]\r\ntranslate_host=" + standin::host() +
+                                                      "\r\nspeech_host=" + standin::host() + "\r\n")));
+    std::string source_speech = folder.file("zaz原文发音文件.mp3"), result_speech = folder.file("zaz结果发音文件.mp3");
+    runtime::write_file(source_speech, runtime::to_bytes("stale"));
+    Program program(folder);
+    ASSERT_TRUE(program.start());
+    EXPECT_FALSE(test_support::file_present(folder.file("tawny.skn")));
+    EXPECT_FALSE(test_support::file_present(source_speech));
+    HWND window = program.window();
+    // The skin's window colour (tawny1.skn: D6B07A) shows: the engine found the skin file there.
+    EXPECT_TRUE(test_support::wait_until([&] { return pixel_of(window, 3, 3) == RGB(0xD6, 0xB0, 0x7A); }, 5000))
+        << std::hex << pixel_of(window, 3, 3);
+
+    // tarvik.ini is read from there: the translation goes to the stand-in.
+    HWND result_box = nth_child(window, L"Edit", 1), source_box = nth_child(window, L"Edit", 2);
+    SendMessageW(source_box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Hello"));
+    PostMessageW(child(window, L"Button", "   翻译     ( Alt+S )"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(test_support::wait_until([&] { return test_support::text_of(result_box).rfind("Hello", 0) == 0; }));
+    EXPECT_EQ(test_support::text_of(result_box), "Hello\r\n\r\n感叹词: 1.hello  2.hi  3.how do you do  ");
+    // The speech file is written and played there.
+    PostMessageW(child(window, L"Button", "朗读结果"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(test_support::wait_until([&] { return standin::count("/translate_tts") == 1; }));
+    EXPECT_TRUE(test_support::wait_until([&] { return test_support::read_file(result_speech).size() > 1000; }));
+    EXPECT_EQ(program.close(), 0u);
+    EXPECT_FALSE(test_support::file_present(result_speech));
 }

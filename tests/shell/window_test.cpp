@@ -20,7 +20,7 @@ TEST_F(Window, CaptionSizeFrameAndCentring) {
     EXPECT_EQ(rect.bottom - rect.top, 445);
     EXPECT_EQ(rect.left, (GetSystemMetrics(SM_CXSCREEN) - 756) / 2);
     EXPECT_EQ(rect.top, (GetSystemMetrics(SM_CYSCREEN) - 445) / 2);
-    LONG style = GetWindowLongA(window, GWL_STYLE);
+    LONG style = GetWindowLongW(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
@@ -40,7 +40,7 @@ TEST_F(Window, EveryControlAtItsPlaceWithItsCaptionAndTabStop) {
         EXPECT_EQ(rect.top, description.top);
         EXPECT_EQ(rect.right - rect.left, description.width);
         EXPECT_EQ(rect.bottom - rect.top, description.height);
-        LONG style = GetWindowLongA(control, GWL_STYLE);
+        LONG style = GetWindowLongW(control, GWL_STYLE);
         bool tab_stop = description.kind != Kind::label && description.kind != Kind::media_player;
         EXPECT_EQ((style & WS_TABSTOP) != 0, tab_stop);
         EXPECT_EQ(IsWindowVisible(control) != 0, description.kind != Kind::media_player);
@@ -48,17 +48,17 @@ TEST_F(Window, EveryControlAtItsPlaceWithItsCaptionAndTabStop) {
             EXPECT_EQ(caption_of(control), description.caption);
         }
         if (description.kind == Kind::label) {
-            EXPECT_TRUE(GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_TRANSPARENT);
+            EXPECT_TRUE(GetWindowLongW(control, GWL_EXSTYLE) & WS_EX_TRANSPARENT);
         }
         if (description.kind == Kind::multiline_edit) {
             EXPECT_TRUE(style & ES_MULTILINE);
             EXPECT_TRUE(style & WS_VSCROLL);
             EXPECT_FALSE(style & ES_AUTOHSCROLL);  // lines wrap
-            EXPECT_GE(static_cast<unsigned>(SendMessageA(control, EM_GETLIMITTEXT, 0, 0)), 0x7FFFFFFEu);
+            EXPECT_GE(static_cast<unsigned>(SendMessageW(control, EM_GETLIMITTEXT, 0, 0)), 0x7FFFFFFEu);
         }
         if (description.kind == Kind::drop_down_list) {
             RECT open;
-            SendMessageA(control, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&open));
+            SendMessageW(control, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&open));
             EXPECT_GE(open.bottom - open.top - description.height, 160);
         }
     }
@@ -66,9 +66,9 @@ TEST_F(Window, EveryControlAtItsPlaceWithItsCaptionAndTabStop) {
 }
 
 TEST_F(Window, InitialListsAndTick) {
-    EXPECT_EQ(SendMessageA(window_of(Control::源语言组合框), CB_GETCOUNT, 0, 0), 37);
-    EXPECT_EQ(SendMessageA(window_of(Control::目标语言组合框), CB_GETCOUNT, 0, 0), 37);
-    EXPECT_EQ(SendMessageA(window_of(Control::源语言组合框1), CB_GETCOUNT, 0, 0), 38);
+    EXPECT_EQ(SendMessageW(window_of(Control::源语言组合框), CB_GETCOUNT, 0, 0), 37);
+    EXPECT_EQ(SendMessageW(window_of(Control::目标语言组合框), CB_GETCOUNT, 0, 0), 37);
+    EXPECT_EQ(SendMessageW(window_of(Control::源语言组合框1), CB_GETCOUNT, 0, 0), 38);
     EXPECT_EQ(shell::selection(Control::源语言组合框1), 37);
     EXPECT_EQ(shell::content(Control::源语言组合框1), "自动检测");
     EXPECT_EQ(shell::content(Control::源语言组合框), "英语");
@@ -133,16 +133,16 @@ TEST_F(Window, PickingALanguageUnticksProgramWritesDoNot) {
     EXPECT_TRUE(shell::ticked(Control::选择框1));
 
     // The user picks the next item with the keyboard: the list reports the change itself.
-    SendMessageA(window_of(Control::源语言组合框), WM_KEYDOWN, VK_DOWN, 0);
+    SendMessageW(window_of(Control::源语言组合框), WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_EQ(shell::selection(Control::源语言组合框), 6);
     EXPECT_FALSE(shell::ticked(Control::选择框1));
 
     shell::set_ticked(Control::选择框1, true);
-    SendMessageA(window_of(Control::目标语言组合框), WM_KEYDOWN, VK_DOWN, 0);
+    SendMessageW(window_of(Control::目标语言组合框), WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_FALSE(shell::ticked(Control::选择框1));
 
     shell::set_ticked(Control::选择框1, true);
-    SendMessageA(window_of(Control::源语言组合框1), WM_KEYDOWN, VK_UP, 0);
+    SendMessageW(window_of(Control::源语言组合框1), WM_KEYDOWN, VK_UP, 0);
     EXPECT_EQ(shell::selection(Control::源语言组合框1), 36);
     EXPECT_TRUE(shell::ticked(Control::选择框1));  // the web-page list has no handler
 }

@@ -13,7 +13,7 @@ TEST(TextToSpeak, ResultFirstLineAndSourceLines) {
     EXPECT_EQ(source_text_to_speak("你好"), "你好。");
 }
 
-TEST(WebPageUrl, PrefixesRemovedOnceWithinTheFirstTenBytes) {
+TEST(WebPageUrl, PrefixesRemovedOnceWithinTheFirstTenColumns) {
     struct Case { Text address, url; };
     const Case cases[] = {
         {"", "http://w/?hl=zh-CN#"},
@@ -27,6 +27,12 @@ TEST(WebPageUrl, PrefixesRemovedOnceWithinTheFirstTenBytes) {
         {"http://HTTP://x", "http://w/translate?hl=zh-CN&sl=fr&u=http://x"},
         {"http://a http://b", "http://w/translate?hl=zh-CN&sl=fr&u=http://a http://b"},
         {"中文 a%20", "http://w/translate?hl=zh-CN&sl=fr&u=http://中文 a%20"},
+        // A character beyond ASCII is two columns wide, as in the Chinese code page.
+        {"网址网址http://x", "http://w/translate?hl=zh-CN&sl=fr&u=http://网址网址x"},
+        {"网址网址 http://x", "http://w/translate?hl=zh-CN&sl=fr&u=http://网址网址 x"},
+        {"网址网址网http://x", "http://w/translate?hl=zh-CN&sl=fr&u=http://网址网址网http://x"},
+        {"주소주소 http://x", "http://w/translate?hl=zh-CN&sl=fr&u=http://주소주소 x"},
+        {"é😀é😀 http://x", "http://w/translate?hl=zh-CN&sl=fr&u=http://é😀é😀 x"},
     };
     for (const Case& c : cases) EXPECT_EQ(web_page_url("w", c.address, "fr"), c.url) << c.address;
     EXPECT_EQ(browser_command_line("u"), "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" u");

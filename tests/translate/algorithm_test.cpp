@@ -32,13 +32,13 @@ struct FakeTranslator {
 
 TEST(Punctuation, CommaAndPeriodPasses) {
     EXPECT_EQ(comma_pass("a,,b"), "a，，b");
-    EXPECT_EQ(comma_pass("\x81,x"), "\x81,x");  // the comma is the second byte of a (bad) pair
+    EXPECT_EQ(comma_pass("中,x,"), "中，x，");
     struct Case { Text text, expected; };
     const Case cases[] = {
         {"3.14", "3.14"},     {"a.b", "a.b"},       {"end. Next", "end. Next"}, {"你好.", "你好。"},
         {".x", "。x"},        {"x.", "x。"},        {"..", "。。"},             {"a..b", "a..b"},
-        {"中.a", "中。a"},    {"", ""},             {"\x81\x5C.a", "\x81\x5C.a"},  // 乗's trail byte is 5C
-        {"a.\xD6\xD0", "a。\xD6\xD0"},
+        {"中.a", "中。a"},    {"", ""},             {"乗.a", "乗。a"},  // whatever its bytes in other code pages
+        {"a.中", "a。中"},    {"é.a", "é。a"},      {"a.😀", "a。😀"},     {"a\x7F.b", "a\x7F.b"},
     };
     for (const Case& c : cases) EXPECT_EQ(period_pass(c.text), c.expected) << c.text;
 }
@@ -78,7 +78,7 @@ TEST(TranslateText, SeveralLinesGoClauseByClause) {
 
 TEST(TranslateText, SentencesOfSpacesAreSkippedButEmptyClausesAreSent) {
     FakeTranslator fake;
-    auto result = translate_text("a。 \xA1\xA1 。b，，c\r\nd", fake.function());
+    auto result = translate_text("a。 \u3000 。b，，c\r\nd", fake.function());
     EXPECT_EQ(fake.pieces(), (std::vector<Text>{"a", "b", "", "c", "d"}));
     EXPECT_EQ(result, Text("<a>.<b>,<>,<c>.\r\n<d>.\r\n"));
 
@@ -98,25 +98,42 @@ TEST(TranslateText, CleanUpDoesNotReexamineWhatItInserted) {
     fake.answers = {{"a", ","}, {"b", "x"}};
     // "a" translates to ",": ",,." collapses once to ",." and is left so.
     EXPECT_EQ(translate_text("a\r\nb", fake.function()), Text(",.\r\nx.\r\n"));
-    // Back-to-back pairs all go; a comma that is the second byte of a double-byte character is
-    // not the start of a pair; a translation ending in "," keeps it (",,." loses one comma).
-    fake.answers = {{"a", "x,.,.y"}, {"b", "\x81,.z"}, {"c", "end,"}};
-    EXPECT_EQ(translate_text("a\r\nb", fake.function()), Text("x..y.\r\n\x81,.z.\r\n"));
+    // Back-to-back pairs all go, also after a character beyond ASCII; a translation ending in ","
+    // keeps it (",,." loses one comma).
+    fake.answers = {{"a", "x,.,.y"}, {"b", "中,.z"}, {"c", "end,"}};
+    EXPECT_EQ(translate_text("a\r\nb", fake.function()), Text("x..y.\r\n中.z.\r\n"));
     EXPECT_EQ(translate_text("c\r\n\r\nc", fake.function()), Text("end,.\r\n\r\nend,.\r\n"));
 }
 
 
-TEST(AutomaticRecognition, FirstByteDecides) {
-    struct Case { Text text; LanguagePair before, after; };
+TEST(AutomaticRecognition, TheFirstCharactersScriptDecides) {
+    struct Case { Text text; LanguagePair before, after; bool detect; };
     const Case cases[] = {
-        {"你好", {2, 0}, {0, 2}}, {"你好", {5, 7}, {0, 7}}, {"Hi", {0, 2}, {2, 0}},
-        {"Hi", {0, 9}, {2, 9}},   {"\x7F", {2, 0}, {0, 2}}, {"~", {0, 0}, {2, 0}},
-        {"", {5, 6}, {5, 6}},
+        // Chinese: ideographs, CJK punctuation, full-width forms, symbols of Chinese text.
+        {"你好", {2, 0}, {0, 2}, false}, {"你好", {5, 7}, {0, 7}, false}, {"。好", {2, 0}, {0, 2}, false},
+        {"“引号”", {2, 5}, {0, 5}, false}, {"（一）", {2, 0}, {0, 2}, false}, {"①", {2, 0}, {0, 2}, false},
+        {"ㄅㄆ", {2, 0}, {0, 2}, false}, {"𠀀", {2, 0}, {0, 2}, false}, {"\x7F", {2, 0}, {0, 2}, false},
+        // English: any ASCII character.
+        {"Hi", {0, 2}, {2, 0}, false}, {"Hi", {0, 9}, {2, 9}, false}, {"~", {0, 0}, {2, 0}, false},
+        {" 你好", {0, 2}, {2, 0}, false},
+        // A script that one language of the lists writes: that language, and a target equal to it
+        // turns into Chinese.
+        {"안녕하세요", {2, 0}, {4, 0}, false}, {"안녕", {2, 4}, {4, 0}, false}, {"こんにちは", {2, 0}, {3, 0}, false},
+        {"カタカナ", {0, 3}, {3, 0}, false}, {"ｶﾀｶﾅ", {2, 0}, {3, 0}, false}, {"สวัสดี", {2, 0}, {31, 0}, false},
+        {"Γειά", {2, 0}, {33, 0}, false}, {"नमस्ते", {2, 0}, {36, 0}, false}, {"નમસ્તે", {2, 0}, {23, 0}, false},
+        {"გამარჯობა", {2, 0}, {22, 0}, false},
+        // Scripts of several languages, and Latin letters with marks: detected by the service.
+        {"Привет", {2, 0}, {2, 0}, true}, {"مرحبا", {5, 0}, {5, 0}, true}, {"Ärger", {2, 17}, {2, 17}, true},
+        {"Über", {2, 0}, {2, 0}, true}, {"été", {2, 0}, {2, 0}, true}, {"ệ", {2, 0}, {2, 0}, true},
+        {"ā", {2, 0}, {2, 0}, true}, {"¿Qué?", {2, 0}, {2, 0}, true}, {"שלום", {2, 0}, {2, 0}, true},
+        {"😀 hi", {2, 0}, {2, 0}, true}, {"\xF0\x9F", {2, 0}, {2, 0}, true},
+        {"", {5, 6}, {5, 6}, false},
     };
     for (const Case& c : cases) {
-        LanguagePair pair = recognise_languages(c.text, c.before);
-        EXPECT_EQ(pair.source, c.after.source) << c.text;
-        EXPECT_EQ(pair.target, c.after.target) << c.text;
+        Recognition recognition = recognise_languages(c.text, c.before);
+        EXPECT_EQ(recognition.rows.source, c.after.source) << c.text;
+        EXPECT_EQ(recognition.rows.target, c.after.target) << c.text;
+        EXPECT_EQ(recognition.detect_source, c.detect) << c.text;
     }
 }
 
@@ -146,7 +163,7 @@ TEST(TranslateText, TenMebibytesInOneLineAndInManyLines) {
         return piece;
     };
     Text single(10 << 20, 'a');
-    single.back() = '\xD6';  // and a lone lead byte at the very end
+    single.back() = '\xE4';  // and a cut-off character at the very end
     auto whole = translate_text(single, echo);
     ASSERT_TRUE(whole);
     EXPECT_EQ(whole->size(), single.size());
