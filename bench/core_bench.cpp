@@ -3,19 +3,21 @@
 #include <benchmark/benchmark.h>
 
 #include "net/url.h"
+#include "runtime/utf.h"
 #include "translate/algorithm.h"
 #include "translate/reply.h"
 
 namespace {
 
-// Mixed text: GBK characters, ASCII words, punctuation and line breaks.
+// Mixed text: Chinese characters, ASCII words, punctuation and line breaks, other scripts.
 std::string mixed_text(size_t size) {
-    const std::string pattern = "你好，世界。Hello, world! 翻译 3.14 a+b=c\r\n";
+    const std::string pattern = "你好，世界。Hello, world! 翻译 3.14 a+b=c 안녕 Größe 😀\r\n";
     std::string text;
     text.reserve(size + pattern.size());
     while (text.size() < size) text += pattern;
     text.resize(size);
-    if (static_cast<unsigned char>(text.back()) >= 0x80) text.back() = 'x';
+    while (static_cast<unsigned char>(text.back()) >= 0x80) text.pop_back();  // no character cut in two
+    text.resize(size, 'x');
     return text;
 }
 
@@ -54,8 +56,23 @@ void BM_TranslateText(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
+// The two conversions at the Win32 boundary, each way, in bytes of UTF-8 per second.
+void BM_Utf8ToUtf16(benchmark::State& state) {
+    std::string text = mixed_text(state.range(0));
+    for (auto _ : state) benchmark::DoNotOptimize(runtime::utf8_to_utf16(text));
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+
+void BM_Utf16ToUtf8(benchmark::State& state) {
+    std::u16string units = runtime::utf8_to_utf16(mixed_text(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(runtime::utf16_to_utf8(units));
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+
 }  // namespace
 
+BENCHMARK(BM_Utf8ToUtf16)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Utf16ToUtf8)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplyCutting)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TranslateText)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UrlEncode)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);

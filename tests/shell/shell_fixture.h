@@ -119,6 +119,7 @@ protected:
         shell::set_content(Control::已翻译结果, "");
         shell::set_selection(Control::源语言组合框, 2);
         shell::set_selection(Control::目标语言组合框, 0);
+        shell::set_selection(Control::源语言组合框1, translate::kAutoDetectIndex);
         shell::set_ticked(Control::选择框1, true);
     }
     void TearDown() override { hold_keys({}); }
