@@ -1,15 +1,16 @@
 #include "engines/engine.h"
 
+#include "engines/classic.h"
 #include "engines/google_cloud.h"
 #include "engines/json_text.h"
 #include "engines/libretranslate.h"
 #include "engines/lingva.h"
+#include "engines/mp3.h"
 
 namespace engines {
 
 namespace {
 
-const char kFailed[] = "翻译失败：";
 const char kSpeechFailed[] = "朗读失败：";
 
 bool has_scheme(const Text& address) { return address.find("://") != Text::npos; }
@@ -30,218 +31,206 @@ bool is_loopback(const Text& host) {
 // The address as requests are built on it: the engine's own when none is set; https:// when no
 // scheme is given, since a key may travel with the request, but http:// for this computer itself,
 // where local servers rarely speak TLS; no slash at the end.
-Text service_address(const Text& written, const char* fallback) {
-    Text address = written.empty() ? Text(fallback) : written;
+Text service_address(const Text& written, const Text& fallback) {
+    Text address = written.empty() ? fallback : written;
+    if (address.empty()) return address;
     if (!has_scheme(address)) address = (is_loopback(host_of(address)) ? "http://" : "https://") + address;
     while (!address.empty() && address.back() == '/') address.pop_back();
     return address;
 }
 
-Text unknown_engine(const char* failed, const char* section, const Text& name, const std::vector<Text>& known) {
-    Text list;
-    for (const Text& known_name : known) list += (list.empty() ? "" : "、") + known_name;
-    return Text(failed) + "tarvik.ini 的 [" + section + "] engine=" + name + " 不是可用的引擎（可用：" + list + "）";
+const EngineRow* row_named(const Text& name) {
+    for (const EngineRow* row : engine_table()) {
+        if (name == row->name) return row;
+    }
+    return nullptr;
 }
 
-Text missing(const char* failed, const char* engine, const char* section, const char* key, const char* what) {
-    return Text(failed) + "使用 " + engine + " 需要在 tarvik.ini 的 [" + section + "] 写上 " + key + "（" + what + "）";
+Text list_of(const std::vector<Text>& names) {
+    Text list;
+    for (const Text& name : names) list += (list.empty() ? "" : "、") + name;
+    return list;
+}
+
+Text unknown_engine(const char* failed, const char* section, const Text& name, const std::vector<Text>& known) {
+    return Text(failed) + "tarvik.ini 的 [" + section + "] engine=" + name + " 不是可用的引擎（可用：" +
+           list_of(known) + "）";
+}
+
+Text missing(const char* failed, const EngineRow& engine, const char* section, const char* key, const char* what) {
+    return Text(failed) + "使用 " + engine.name + " 需要在 tarvik.ini 的 [" + section + "] 写上 " + key + "（" +
+           engine.display_name + " " + what + "）";
+}
+
+bool serves(const EngineRow& engine, bool speech) {
+    return &engine == &classic_engine() || (speech ? engine.speak != nullptr : engine.translate != nullptr);
 }
 
 // The engine one section names, with its address and key, or what keeps it from being used.
 Choice choose(const ServiceSettings& service, bool speech) {
-    const char* failed = speech ? kSpeechFailed : kFailed;
+    const char* failed = speech ? kSpeechFailed : kTranslationFailed;
     const char* section = speech ? "speech" : "translation";
     Choice choice;
     choice.key = service.key;
-    if (service.engine == kClassic) return choice;
+    choice.region = service.region;
+    choice.client = service.client;
     if (speech && service.engine == kNoSpeech) {
-        choice.engine = Engine::none;
+        choice.silent = true;
         return choice;
     }
+    const EngineRow* engine = row_named(service.engine);
+    if (!engine || !serves(*engine, speech)) {
+        choice.problem = unknown_engine(failed, section, service.engine,
+                                        speech ? speech_engine_names() : translation_engine_names());
+        return choice;
+    }
+    choice.engine = engine;
+    if (engine == &classic_engine()) return choice;
     if (service.key_unreadable) {
         choice.problem = Text(failed) + "tarvik.ini 的 [" + section +
                          "] key 无法解密（它是另一个用户保存的），请在“服务设置”中重新输入";
         return choice;
     }
-    if (!speech && service.engine == kLibreTranslate) {
-        choice.engine = Engine::libretranslate;
-        choice.address = service_address(service.address, libretranslate::kDefaultAddress);
-    } else if (service.engine == kGoogleCloud) {
-        choice.engine = Engine::google_cloud;
-        choice.address =
-            service_address(service.address, speech ? google_cloud::kSpeechAddress : google_cloud::kTranslationAddress);
-        if (service.key.empty())
-            choice.problem = missing(failed, kGoogleCloud, section, "key", "Google Cloud 的 API 密钥");
-    } else if (service.engine == kLingva) {
-        choice.engine = Engine::lingva;
-        choice.address = service_address(service.address, "");
-        if (service.address.empty())
-            choice.problem = missing(failed, kLingva, section, "address", "Lingva 服务器的地址");
-    } else {
-        choice.engine = Engine::classic;
-        choice.problem = unknown_engine(failed, section, service.engine,
-                                        speech ? speech_engine_names() : translation_engine_names());
+    Text fallback = speech && engine->speech_address ? Text(engine->speech_address) : engine->default_address(service);
+    choice.address = service_address(service.address, fallback);
+    if (engine->needs_key && service.key.empty()) {
+        choice.problem = missing(failed, *engine, section, "key", "的密钥");
+    } else if (choice.address.empty()) {
+        choice.problem = missing(failed, *engine, section, "address", "服务器的地址");
     }
     return choice;
 }
 
-Replies translate_with_libretranslate(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
-                                      const Text& target_code, const net::HttpSend& send) {
-    net::HttpReply reply = send(libretranslate::request(choice, pieces, source_code, target_code));
-    libretranslate::Reading reading = libretranslate::read(reply, pieces.size());
-    Replies replies;
-    if (reading.ok) {
-        for (const std::string& translation : reading.translations) {
-            replies.replies.push_back(classic_reply(translation, source_code));
-        }
-        return replies;
-    }
-    // A server that takes fewer texts or characters at once than we sent gets them in halves.
-    if (reading.over_limit && pieces.size() > 1) {
-        auto middle = pieces.begin() + static_cast<std::ptrdiff_t>(pieces.size() / 2);
-        replies = translate_with_libretranslate(choice, {pieces.begin(), middle}, source_code, target_code, send);
-        if (!replies.failure.empty()) return replies;
-        Replies rest = translate_with_libretranslate(choice, {middle, pieces.end()}, source_code, target_code, send);
-        if (!rest.failure.empty()) return rest;
-        replies.replies.insert(replies.replies.end(), rest.replies.begin(), rest.replies.end());
-        return replies;
-    }
-    replies.failure = failure_line(Engine::libretranslate, reply, reading.message);
-    return replies;
+Text unsupported(const EngineRow& engine, const Language& language) {
+    return Text(kTranslationFailed) + engine.display_name + " 不提供" + language.name + "的翻译，请在列表中换一种语言或换一个服务";
 }
 
-Replies translate_with_google(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
-                              const Text& target_code, const net::HttpSend& send) {
-    Replies replies;
-    for (const google_cloud::Batch& batch : google_cloud::batches(pieces)) {
-        std::vector<Text> part(pieces.begin() + static_cast<std::ptrdiff_t>(batch.first),
-                               pieces.begin() + static_cast<std::ptrdiff_t>(batch.first + batch.count));
-        net::HttpReply reply = send(google_cloud::translation_request(choice, part, source_code, target_code));
-        google_cloud::Reading reading = google_cloud::read_translation(reply, part.size());
-        if (!reading.ok) return Replies{{}, failure_line(Engine::google_cloud, reply, reading.message)};
-        for (const std::string& translation : reading.translations) {
-            replies.replies.push_back(classic_reply(translation, source_code));
-        }
-    }
-    return replies;
-}
+// Where each piece's parts stand among the texts sent, and what stood between them.
+struct Slot {
+    size_t first = 0;
+    size_t count = 0;
+    std::vector<Text> joints;
+};
 
-// Lingva has no batch form: one request a piece, with the dictionary where it has one.
-Replies translate_with_lingva(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
-                              const Text& target_code, const net::HttpSend& send) {
-    Replies replies;
-    for (const Text& piece : pieces) {
-        net::HttpReply reply = send(lingva::translation_request(choice, piece, source_code, target_code));
-        lingva::Reading reading = lingva::read_translation(reply);
-        if (!reading.ok) return Replies{{}, failure_line(Engine::lingva, reply, reading.message)};
-        replies.replies.push_back(classic_reply(reading.translation, reading.dictionary, source_code));
-    }
-    return replies;
+PieceTranslation piece_from(const Slot& slot, const std::vector<PieceTranslation>& parts) {
+    if (slot.count == 0) return PieceTranslation();
+    if (slot.count == 1) return parts[slot.first];
+    std::vector<Text> texts;
+    for (size_t i = 0; i < slot.count; ++i) texts.push_back(parts[slot.first + i].text);
+    return PieceTranslation{join_parts(texts, slot.joints), std::nullopt};
 }
 
 }  // namespace
 
+const std::vector<const EngineRow*>& engine_table() {
+    static const std::vector<const EngineRow*> table = {
+        &classic_engine(), &libretranslate::engine(), &google_cloud::engine(), &lingva::engine(),
+    };
+    return table;
+}
+
 Choice translation_engine(const Settings& settings) { return choose(settings.translation, false); }
+
+Choice speech_engine(const Settings& settings) {
+    if (settings.speech_section) return choose(settings.speech, true);
+    Choice translation = translation_engine(settings);
+    if (!translation.problem.empty() || !translation.engine->speak) return Choice();
+    if (translation.engine->speech_address) translation.address = service_address("", translation.engine->speech_address);
+    return translation;
+}
+
+std::vector<Text> translation_engine_names() {
+    std::vector<Text> names;
+    for (const EngineRow* row : engine_table()) names.push_back(row->name);
+    return names;
+}
+
+std::vector<Text> speech_engine_names() {
+    std::vector<Text> names{kClassic, kNoSpeech};
+    for (const EngineRow* row : engine_table()) {
+        if (row->speak) names.push_back(row->name);
+    }
+    return names;
+}
+
+const char* extra_setting_of(const Text& engine_name) {
+    const EngineRow* row = row_named(engine_name);
+    return row ? row->extra_setting : nullptr;
+}
 
 bool key_travels_in_clear(const Text& address) {
     Text scheme = runtime::to_lower(address.substr(0, address.find("://")));
     return has_scheme(address) && scheme == "http" && !is_loopback(host_of(address));
 }
 
-const std::vector<Text>& translation_engine_names() {
-    static const std::vector<Text> names{kClassic, kLibreTranslate, kGoogleCloud, kLingva};
-    return names;
-}
-
-const std::vector<Text>& speech_engine_names() {
-    static const std::vector<Text> names{kClassic, kNoSpeech, kGoogleCloud, kLingva};
-    return names;
-}
-
-Choice speech_engine(const Settings& settings) {
-    if (settings.speech_section) return choose(settings.speech, true);
-    const ServiceSettings& translation = settings.translation;
-    Choice choice;
-    if (translation.engine == kLingva && !translation.address.empty()) {
-        choice.engine = Engine::lingva;
-        choice.address = service_address(translation.address, "");
-    } else if (translation.engine == kGoogleCloud && !translation.key.empty() && !translation.key_unreadable) {
-        choice.engine = Engine::google_cloud;
-        choice.address = service_address("", google_cloud::kSpeechAddress);
-        choice.key = translation.key;
+Translations translate_pieces(const Choice& choice, const std::vector<Text>& pieces, bool with_dictionary,
+                              const Language& source, const Language& target, const net::HttpSend& send) {
+    const EngineRow& engine = *choice.engine;
+    std::optional<Text> source_code = engine.language_code(source.code, true);
+    if (!source_code) return Translations{{}, unsupported(engine, source)};
+    std::optional<Text> target_code = engine.language_code(target.code, false);
+    if (!target_code) return Translations{{}, unsupported(engine, target)};
+    std::vector<Text> texts;
+    std::vector<Slot> slots;
+    bool anything_to_send = false;
+    for (const Text& piece : pieces) anything_to_send = anything_to_send || !piece.empty();
+    Limit limit = anything_to_send ? engine.text_limit(choice, send) : Limit();
+    for (const Text& piece : pieces) {
+        Split split = split_to_fit(piece, limit);
+        slots.push_back(Slot{texts.size(), split.parts.size(), split.joints});
+        texts.insert(texts.end(), split.parts.begin(), split.parts.end());
     }
-    return choice;
-}
-
-const char* display_name(Engine engine) {
-    switch (engine) {
-        case Engine::libretranslate:
-            return "LibreTranslate";
-        case Engine::google_cloud:
-            return "Google Cloud";
-        case Engine::lingva:
-            return "Lingva";
-        case Engine::none:
-            return "none";
-        case Engine::classic:
-            break;
+    std::vector<PieceTranslation> parts;
+    if (!texts.empty()) {
+        bool dictionary = with_dictionary && pieces.size() == 1 && texts.size() == 1;
+        Translations done = engine.translate(Call{choice, *source_code, *target_code, dictionary, send, limit}, texts);
+        if (!done.failure.empty()) return done;
+        if (done.pieces.size() != texts.size()) {
+            return Translations{{}, failure_line(engine, net::HttpReply{200, {}, 0}, Text())};
+        }
+        parts = std::move(done.pieces);
     }
-    return "classic";
-}
-
-Text failure_line(Engine engine, const net::HttpReply& reply, const Text& service_message_utf8) {
-    Text name = display_name(engine);
-    Text message = one_line_message(service_message_utf8);
-    if (reply.status != 0 && !net::is_success(reply.status)) {
-        Text line = kFailed + name + " 返回 HTTP " + runtime::to_text(reply.status);
-        return message.empty() ? line : line + "：" + message;
-    }
-    if (reply.status != 0) return kFailed + name + " 的回复无法识别（HTTP " + runtime::to_text(reply.status) + "）";
-    Text code = runtime::to_text(static_cast<int>(reply.error));
-    if (reply.error == net::kErrorTimeout) return kFailed + name + " 没有及时回应（超时）";
-    if (net::is_certificate_error(reply.error)) return kFailed + name + " 的证书不受信任（错误 " + code + "）";
-    return kFailed + Text("无法连接 ") + name + "（错误 " + code + "）";
-}
-
-Text classic_reply(const Text& translation_utf8, const Text& source_code) {
-    return classic_reply(translation_utf8, Dictionary(), source_code);
-}
-
-// [[["translation","","",""]],[["part",["word","word"]],["part",["word"]]],"code",,[[0]],0]; without
-// a dictionary its slot stays empty.
-Text classic_reply(const Text& translation_utf8, const Dictionary& dictionary, const Text& source_code) {
-    Text entries;
-    for (const auto& [part, words] : dictionary) {
-        Text quoted;
-        for (const std::string& word : words) quoted += (quoted.empty() ? "\"" : ",\"") + word + "\"";
-        entries += (entries.empty() ? "[\"" : ",[\"") + part + "\",[" + quoted + "]]";
-    }
-    Text slot = entries.empty() ? Text() : "[" + entries + "]";
-    return "[[[\"" + translation_utf8 + "\",\"\",\"\",\"\"]]," + slot + ",\"" + source_code + "\",,[[0]],0]";
-}
-
-Replies translate_pieces(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
-                         const Text& target_code, const net::HttpSend& send) {
-    if (pieces.empty()) return Replies();
-    if (choice.engine == Engine::libretranslate) {
-        return translate_with_libretranslate(choice, pieces, source_code, target_code, send);
-    }
-    if (choice.engine == Engine::google_cloud)
-        return translate_with_google(choice, pieces, source_code, target_code, send);
-    if (choice.engine == Engine::lingva) return translate_with_lingva(choice, pieces, source_code, target_code, send);
-    Replies replies;
-    replies.failure = Text(kFailed) + display_name(choice.engine) + " 不能翻译";
-    return replies;
+    Translations translations;
+    for (const Slot& slot : slots) translations.pieces.push_back(piece_from(slot, parts));
+    return translations;
 }
 
 std::optional<runtime::Bytes> speak(const Choice& choice, const Text& text, const Text& list_code,
                                     const net::HttpSend& send) {
-    if (choice.engine == Engine::google_cloud) {
-        return google_cloud::read_speech(send(google_cloud::speech_request(choice, text, list_code)));
+    const EngineRow& engine = *choice.engine;
+    if (!engine.speak) return std::nullopt;
+    Split split = split_to_fit(text, engine.speech_limit);
+    if (split.parts.empty()) return std::nullopt;
+    std::vector<runtime::Bytes> clips;
+    for (const Text& part : split.parts) {
+        std::optional<runtime::Bytes> clip = engine.speak(choice, part, list_code, send);
+        if (!clip || clip->empty()) return std::nullopt;
+        clips.push_back(std::move(*clip));
     }
-    if (choice.engine == Engine::lingva)
-        return lingva::read_speech(send(lingva::speech_request(choice, text, list_code)));
-    return std::nullopt;
+    return join_mp3(clips);
+}
+
+Text speaker_of(const Choice& choice) {
+    if (choice.silent) return kNoSpeech;
+    return Text(choice.engine->name) + " " + choice.address + " " + choice.client;
+}
+
+Text failure_line(const EngineRow& engine, const net::HttpReply& reply, const Text& service_message,
+                  const Text& what_it_means) {
+    Text name = engine.display_name;
+    Text message = one_line_message(service_message);
+    if (reply.status != 0 && !net::is_success(reply.status)) {
+        Text line = kTranslationFailed + name + " 返回 HTTP " + runtime::to_text(reply.status);
+        if (!what_it_means.empty()) line += "（" + what_it_means + "）";
+        return message.empty() ? line : line + "：" + message;
+    }
+    if (reply.status != 0) {
+        return kTranslationFailed + name + " 的回复无法识别（HTTP " + runtime::to_text(reply.status) + "）";
+    }
+    Text code = runtime::to_text(static_cast<int>(reply.error));
+    if (reply.error == net::kErrorTimeout) return kTranslationFailed + name + " 没有及时回应（超时）";
+    if (net::is_certificate_error(reply.error)) return kTranslationFailed + name + " 的证书不受信任（错误 " + code + "）";
+    return kTranslationFailed + Text("无法连接 ") + name + "（错误 " + code + "）";
 }
 
 }  // namespace engines

@@ -1,66 +1,120 @@
-// The engine chosen for translation or speech, and what every engine shares: the one-line failure
-// message and the reply in the classic endpoint's own form, so that one reply cutting serves all.
+// The translation and speech services as rows of one table, the engine the settings choose, and
+// what every engine shares: the pieces it is handed, its one-line failure message, texts cut to
+// its limits and joined back.
 #pragma once
 
 #include <optional>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "engines/settings.h"
+#include "engines/text_split.h"
+#include "engines/translation.h"
 #include "net/http.h"
 
 namespace engines {
 
-enum class Engine { classic, libretranslate, google_cloud, lingva, none };
+struct Choice;
+
+// A language of the lists: its code there and its Chinese name, for messages.
+struct Language {
+    Text code;
+    Text name;
+};
+
+// The source code of a request whose source language the service is to detect.
+constexpr char kDetectSource[] = "auto";
+
+// One translation run as an engine is asked it: codes in the engine's own spelling (the source
+// empty when the service is to detect it), and whether dictionary entries are wanted (a single
+// line, as the classic service gave them).
+struct Call {
+    const Choice& choice;
+    Text source;
+    Text target;
+    bool dictionary;
+    const net::HttpSend& send;
+    Limit text_limit;  // as text_limit gave it for this run
+};
+
+struct Translations {
+    std::vector<PieceTranslation> pieces;  // one per text, in order
+    Text failure;                          // not empty: the one line to show instead
+};
+
+struct EngineRow {
+    const char* name;          // in tarvik.ini
+    const char* display_name;  // in messages
+    // The address when the settings give none (it may depend on the key); empty: one must be given.
+    Text (*default_address)(const ServiceSettings& settings);
+    bool needs_key;
+    // The engine's code for a language of the lists (or kDetectSource), as a source or a target;
+    // nothing when the service does not offer the language.
+    std::optional<Text> (*language_code)(const Text& list_code, bool as_source);
+    // Translates texts (none empty, none over text_limit) in as few requests as the service
+    // allows. Null for the classic endpoint, whose requests the translation worker makes a piece
+    // at a time.
+    Translations (*translate)(const Call& call, const std::vector<Text>& texts);
+    // The most one text of a request may hold, as the service at the choice's address tells it or
+    // as it is documented.
+    Limit (*text_limit)(const Choice& choice, const net::HttpSend& send);
+    // The default address of its speech service; null: the translation address.
+    const char* speech_address;
+    // The MP3 of one part of a text (none over speech_limit) in a language of the lists; nothing
+    // when the service refused. Null: the engine has no speech of its own.
+    std::optional<runtime::Bytes> (*speak)(const Choice& choice, const Text& part, const Text& list_code,
+                                           const net::HttpSend& send);
+    Limit speech_limit;
+    // A setting of the engine's own beside address and key ("region", "client"), or null.
+    const char* extra_setting;
+};
+
+// Every engine, the classic endpoint first.
+const std::vector<const EngineRow*>& engine_table();
+const EngineRow& classic_engine();
 
 struct Choice {
-    Engine engine = Engine::classic;
+    const EngineRow* engine = &classic_engine();
     Text address;  // without a trailing slash
     Text key;
-    Text problem;  // not empty: the line to show instead of sending anything
+    Text region;
+    Text client;
+    bool silent = false;  // speech: none at all
+    Text problem;         // not empty: the line to show instead of sending anything
 };
 
 Choice translation_engine(const Settings& settings);
+// Without a [speech] section, speech goes to the translation engine where it can speak, and to the
+// classic endpoint otherwise.
+Choice speech_engine(const Settings& settings);
+// The names the [translation] and [speech] engine keys take, in the order the dialog offers them.
+std::vector<Text> translation_engine_names();
+std::vector<Text> speech_engine_names();
+// The settings the dialog shows for an engine: its region (Microsoft) or its client (google-web).
+const char* extra_setting_of(const Text& engine_name);
 
 // Whether a request to the address, as written in the settings, goes over plain HTTP to another
 // computer (an address without a scheme is taken as https://, or http:// for this computer).
 bool key_travels_in_clear(const Text& address);
 
-// The source code of a request whose source language the service is to detect.
-constexpr char kDetectSource[] = "auto";
-// The names the [translation] and [speech] engine keys take, in the order the dialog offers them.
-const std::vector<Text>& translation_engine_names();
-const std::vector<Text>& speech_engine_names();
-// Without a [speech] section, speech goes to the translation engine where it can speak (Lingva at
-// the same address, Google Cloud with the same key), and to the classic endpoint otherwise.
-Choice speech_engine(const Settings& settings);
+// The translations of the pieces by an engine with a translate function: empty pieces are not
+// sent and translate to nothing, pieces over the engine's limit go in parts and come back joined.
+// Dictionary entries are asked for when there is one piece and with_dictionary says so.
+Translations translate_pieces(const Choice& choice, const std::vector<Text>& pieces, bool with_dictionary,
+                              const Language& source, const Language& target, const net::HttpSend& send);
 
-// The name a user knows the engine by, in messages.
-const char* display_name(Engine engine);
-
-// The line shown in place of a result when a request was refused or got no usable reply. The
-// service's own message, when it sent one, is given in UTF-8 as it came.
-Text failure_line(Engine engine, const net::HttpReply& reply, const Text& service_message_utf8);
-
-// What the classic endpoint sends for a piece whose translation is the given UTF-8 text, in the
-// decoded form that the reply cutting reads. The source code is the one the lists gave.
-Text classic_reply(const Text& translation_utf8, const Text& source_code);
-// The same with dictionary entries: each a part of speech (GBK) and its words (UTF-8).
-using Dictionary = std::vector<std::pair<Text, std::vector<std::string>>>;
-Text classic_reply(const Text& translation_utf8, const Dictionary& dictionary, const Text& source_code);
-
-// The translations of the pieces, each as a classic reply, or the failure line.
-struct Replies {
-    std::vector<Text> replies;
-    Text failure;
-};
-Replies translate_pieces(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
-                         const Text& target_code, const net::HttpSend& send);
-
-// The MP3 rendering of the text in the language of the lists, from a speech engine other than the
-// classic one; nothing when the service refused or sent something else.
+// The MP3 rendering of the text, in parts within the engine's limit joined into one clip; nothing
+// when the service refused any part or sent something else.
 std::optional<runtime::Bytes> speak(const Choice& choice, const Text& text, const Text& list_code,
                                     const net::HttpSend& send);
+
+// What a speech file was made by: the engine and its address, so that a file of another engine is
+// not played again for the same text.
+Text speaker_of(const Choice& choice);
+
+// The line shown in place of a result when a request was refused or got no usable reply. The
+// service's own message, when it sent one, follows; what_it_means, when given, explains a status.
+Text failure_line(const EngineRow& engine, const net::HttpReply& reply, const Text& service_message,
+                  const Text& what_it_means = Text());
+constexpr char kTranslationFailed[] = "翻译失败：";
 
 }  // namespace engines

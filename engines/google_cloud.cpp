@@ -13,6 +13,33 @@ const char kSpeechAddress[] = "https://texttospeech.googleapis.com";
 
 namespace {
 
+Text default_address(const ServiceSettings&) { return kTranslationAddress; }
+
+Limit text_limit(const Choice&, const net::HttpSend&) { return Limit{Measure::utf8_bytes, kTextBytes}; }
+
+// The service has every language of the lists, and detects the source when none is given.
+std::optional<Text> language_code(const Text& list_code, bool) {
+    return list_code == kDetectSource ? Text() : list_code;
+}
+
+Translations translate(const Call& call, const std::vector<Text>& texts) {
+    Translations translations;
+    for (const Batch& batch : batches(texts)) {
+        std::vector<Text> part(texts.begin() + static_cast<std::ptrdiff_t>(batch.first),
+                               texts.begin() + static_cast<std::ptrdiff_t>(batch.first + batch.count));
+        net::HttpReply reply = call.send(translation_request(call.choice, part, call.source, call.target));
+        Reading reading = read_translation(reply, part.size());
+        if (!reading.ok) return Translations{{}, failure_line(engine(), reply, reading.message)};
+        for (const Text& text : reading.translations) translations.pieces.push_back(PieceTranslation{text, {}});
+    }
+    return translations;
+}
+
+std::optional<runtime::Bytes> speak(const Choice& choice, const Text& part, const Text& list_code,
+                                    const net::HttpSend& send) {
+    return read_speech(send(speech_request(choice, part, list_code)));
+}
+
 Text headers(const Choice& choice) {
     return "Content-Type: application/json; charset=utf-8\r\nAccept: application/json\r\nX-Goog-Api-Key: " +
            choice.key + "\r\n";
@@ -23,16 +50,20 @@ net::HttpRequest post(const Choice& choice, const Text& path, const json& body) 
     return {"POST", choice.address + path, headers(choice), runtime::Bytes(text.begin(), text.end())};
 }
 
-// The text as it goes into the request: UTF-8, cut to what one request takes.
-std::string piece_text(const Text& piece) { return cut_utf8(piece, kTextBytes); }
-
 // JSON escapes can take a byte of text to six ("\u001f"); a batch is closed before it could
 // pass the body's limit, whatever its texts hold.
-size_t worst_encoded_size(const Text& piece) { return piece_text(piece).size() * 6 + 4; }
+size_t worst_encoded_size(const Text& piece) { return piece.size() * 6 + 4; }
 
 const size_t kEnvelopeBytes = 200;
 
 }  // namespace
+
+const EngineRow& engine() {
+    static const EngineRow row{kGoogleCloud, "Google Cloud", default_address, true,
+                               language_code, translate,    text_limit,      kSpeechAddress,
+                               speak,         Limit{Measure::utf8_bytes, kSpeechTextBytes}, nullptr};
+    return row;
+}
 
 std::vector<Batch> batches(const std::vector<Text>& pieces) {
     std::vector<Batch> result;
@@ -54,9 +85,8 @@ net::HttpRequest translation_request(const Choice& choice, const std::vector<Tex
                                      const Text& target_code) {
     json body;
     body["q"] = json::array();
-    for (const Text& piece : pieces) body["q"].push_back(piece_text(piece));
-    // Without a source the service detects the language.
-    if (source_code != kDetectSource) body["source"] = source_code;
+    for (const Text& piece : pieces) body["q"].push_back(piece);
+    if (!source_code.empty()) body["source"] = source_code;
     body["target"] = target_code;
     body["format"] = "text";
     return post(choice, "/language/translate/v2", body);

@@ -9,11 +9,12 @@
 
 namespace engines::google_cloud {
 
+const EngineRow& engine();
 extern const char kTranslationAddress[];
 extern const char kSpeechAddress[];
 
 // What one request may carry, as the service documents it: 128 texts, and a body well inside its
-// 204,800-byte limit; a text larger than a whole request is cut to fit.
+// 204,800-byte limit; a text larger than a whole request goes in parts.
 constexpr size_t kTextsPerRequest = 128;
 constexpr size_t kBodyBytes = 200000;
 constexpr size_t kTextBytes = 100000;
@@ -27,13 +28,14 @@ struct Batch {
 };
 std::vector<Batch> batches(const std::vector<Text>& pieces);
 
+// The source code empty: the service detects the language.
 net::HttpRequest translation_request(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,
                                      const Text& target_code);
 
 struct Reading {
     bool ok = false;
-    std::vector<std::string> translations;  // UTF-8
-    std::string message;                    // the envelope's message, UTF-8
+    std::vector<Text> translations;
+    std::string message;  // the envelope's message
 };
 Reading read_translation(const net::HttpReply& reply, size_t pieces_sent);
 

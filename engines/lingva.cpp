@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "engines/json_text.h"
+#include "engines/parallel.h"
 
 namespace engines::lingva {
 
@@ -29,7 +30,7 @@ Text path_segment(const std::string& utf8) {
     return encoded;
 }
 
-Text segment_of_text(const Text& text) { return path_segment(cut_utf8(text, kTextBytes)); }
+Text segment_of_text(const Text& text) { return path_segment(text); }
 
 net::HttpRequest get(const Choice& choice, const Text& path) {
     return {"GET", choice.address + path, "Accept: application/json\r\n", {}};
@@ -40,34 +41,79 @@ std::string error_of(const json& body) {
                                                                                    : std::string();
 }
 
-// The words of one part of speech; a word that holds the classic reply's own marks would cut it
-// wrongly, so those marks are left out of it.
-std::vector<std::string> words_of(const json& entry) {
-    std::vector<std::string> words;
+// The words of one part of speech, in the reply's order.
+std::vector<Text> words_of(const json& entry) {
+    std::vector<Text> words;
     if (!entry.is_object() || !entry.contains("list") || !entry["list"].is_array()) return words;
     for (const json& item : entry["list"]) {
         if (!item.is_object() || !item.contains("word") || !item["word"].is_string()) continue;
-        std::string word;
-        for (char c : item["word"].get<std::string>()) {
-            if (c != '"' && c != ',' && c != '[' && c != ']') word += c;
-        }
+        Text word = item["word"].get<std::string>();
         if (!word.empty()) words.push_back(word);
     }
     return words;
 }
 
+std::optional<Dictionary> dictionary_in(const json& body) {
+    if (!body.contains("info") || !body["info"].is_object() || !body["info"].contains("extraTranslations")) {
+        return std::nullopt;
+    }
+    const json& extra = body["info"]["extraTranslations"];
+    if (!extra.is_array()) return std::nullopt;
+    std::vector<DictionaryEntry> entries;
+    for (const json& entry : extra) {
+        std::vector<Text> words = words_of(entry);
+        if (words.empty() || !entry.contains("type") || !entry["type"].is_string()) continue;
+        entries.push_back({part_of_speech(entry["type"].get<std::string>()), words});
+    }
+    if (entries.empty()) return std::nullopt;
+    return dictionary_of(std::move(entries));
+}
+
+Limit text_limit(const Choice&, const net::HttpSend&) { return Limit{Measure::utf8_bytes, kTextBytes}; }
+
+// One request a text, a few side by side; the first refusal in the texts' order is the one told.
+Translations translate(const Call& call, const std::vector<Text>& texts) {
+    std::vector<Reading> readings(texts.size());
+    std::vector<net::HttpReply> replies(texts.size());
+    for_each_in_parallel(texts.size(), kRequestsInFlight, [&](size_t i) {
+        replies[i] = call.send(translation_request(call.choice, texts[i], call.source, call.target));
+        readings[i] = read_translation(replies[i], call.dictionary);
+        return readings[i].ok;
+    });
+    Translations translations;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (!readings[i].ok) return Translations{{}, failure_line(engine(), replies[i], readings[i].message)};
+        translations.pieces.push_back(readings[i].translation);
+    }
+    return translations;
+}
+
+std::optional<runtime::Bytes> speak(const Choice& choice, const Text& part, const Text& list_code,
+                                    const net::HttpSend& send) {
+    return read_speech(send(speech_request(choice, part, list_code)));
+}
+
+Text no_address(const ServiceSettings&) { return Text(); }
+
 }  // namespace
 
-Text language_code(const Text& list_code) {
-    if (list_code == "zh-CN") return "zh";
-    if (list_code == "zh-TW") return "zh_HANT";
+const EngineRow& engine() {
+    static const EngineRow row{kLingva, "Lingva", no_address, false,   language_code,
+                               translate, text_limit, nullptr,  speak, Limit{Measure::utf16_units, kSpeechUnits},
+                               nullptr};
+    return row;
+}
+
+std::optional<Text> language_code(const Text& list_code, bool as_source) {
+    if (list_code == "zh-CN") return Text("zh");
+    if (list_code == "zh-TW") return Text(as_source ? "zh" : "zh_HANT");
     return list_code;
 }
 
 net::HttpRequest translation_request(const Choice& choice, const Text& piece, const Text& source_code,
                                      const Text& target_code) {
-    return get(choice, "/api/v1/" + path_segment(language_code(source_code)) + "/" +
-                           path_segment(language_code(target_code)) + "/" + segment_of_text(piece));
+    return get(choice, "/api/v1/" + path_segment(source_code) + "/" + path_segment(target_code) + "/" +
+                           segment_of_text(piece));
 }
 
 Text part_of_speech(const std::string& type) {
@@ -99,7 +145,7 @@ Text part_of_speech(const std::string& type) {
     return type;
 }
 
-Reading read_translation(const net::HttpReply& reply) {
+Reading read_translation(const net::HttpReply& reply, bool with_dictionary) {
     Reading reading;
     json body = parse_json(reply.body);
     if (!net::is_success(reply.status)) {
@@ -107,21 +153,14 @@ Reading read_translation(const net::HttpReply& reply) {
         return reading;
     }
     if (!body.is_object() || !body.contains("translation") || !body["translation"].is_string()) return reading;
-    reading.translation = body["translation"].get<std::string>();
+    reading.translation.text = body["translation"].get<std::string>();
+    if (with_dictionary) reading.translation.dictionary = dictionary_in(body);
     reading.ok = true;
-    if (!body.contains("info") || !body["info"].is_object()) return reading;
-    const json& extra = body["info"]["extraTranslations"];
-    if (!extra.is_array()) return reading;
-    for (const json& entry : extra) {
-        std::vector<std::string> words = words_of(entry);
-        if (words.empty() || !entry.contains("type") || !entry["type"].is_string()) continue;
-        reading.dictionary.push_back({part_of_speech(entry["type"].get<std::string>()), words});
-    }
     return reading;
 }
 
 net::HttpRequest speech_request(const Choice& choice, const Text& text, const Text& list_code) {
-    return get(choice, "/api/v1/audio/" + path_segment(language_code(list_code)) + "/" + segment_of_text(text));
+    return get(choice, "/api/v1/audio/" + path_segment(*language_code(list_code, false)) + "/" + segment_of_text(text));
 }
 
 std::optional<runtime::Bytes> read_speech(const net::HttpReply& reply) {

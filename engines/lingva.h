@@ -1,6 +1,7 @@
 // Lingva (an open front end to the classic service): GET {address}/api/v1/{source}/{target}/{text}
 // with dictionary data in info.extraTranslations, and GET {address}/api/v1/audio/{lang}/{text}
-// with the MP3 bytes as a JSON array of numbers. Errors are {"error": "..."}.
+// with the MP3 bytes as a JSON array of numbers. Errors are {"error": "..."}. One text a request:
+// several go side by side.
 #pragma once
 
 #include <string>
@@ -10,23 +11,26 @@
 
 namespace engines::lingva {
 
+const EngineRow& engine();
+
 // The text of one request, before percent-encoding, so that its URL stays of a length servers take.
 constexpr size_t kTextBytes = 1500;
+// The audio reads the first 200 characters (as JavaScript counts them) and no more.
+constexpr size_t kSpeechUnits = 200;
 
-// Lingva's code for a language of the lists: Chinese is "zh", Traditional Chinese "zh_HANT".
-Text language_code(const Text& list_code);
+// Lingva's code for a language of the lists: Chinese is "zh", Traditional Chinese "zh_HANT" as a
+// target; as a source Lingva knows no Traditional Chinese of its own and takes "zh".
+std::optional<Text> language_code(const Text& list_code, bool as_source);
 
 net::HttpRequest translation_request(const Choice& choice, const Text& piece, const Text& source_code,
                                      const Text& target_code);
 
 struct Reading {
     bool ok = false;
-    std::string translation;  // UTF-8
-    // The dictionary as the classic reply carries it: parts of speech in Chinese, each with its words.
-    std::vector<std::pair<Text, std::vector<std::string>>> dictionary;
-    std::string message;  // the service's error, UTF-8
+    PieceTranslation translation;  // with the dictionary entries the reply has, when asked for
+    std::string message;           // the service's error
 };
-Reading read_translation(const net::HttpReply& reply);
+Reading read_translation(const net::HttpReply& reply, bool with_dictionary);
 
 // The part of speech in the words a Chinese user of the classic service saw: "noun" is 名词.
 Text part_of_speech(const std::string& type);

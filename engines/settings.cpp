@@ -21,6 +21,8 @@ void take_service(const SettingLookup& lookup, const char* section, ServiceSetti
     take(lookup, section, "engine", service.engine);
     take(lookup, section, "address", service.address);
     take(lookup, section, "key", service.key);
+    take(lookup, section, "region", service.region);
+    take(lookup, section, "client", service.client);
     service.stored_key = service.key;
 }
 
@@ -37,6 +39,8 @@ void write_service(IniLines& ini, const char* section, const ServiceSettings& se
     ini_set(ini, section, "engine", one_line(service.engine));
     ini_set(ini, section, "address", one_line(service.address));
     ini_set(ini, section, "key", one_line(service.stored_key.value_or(Text())));
+    ini_set(ini, section, "region", one_line(service.region));
+    ini_set(ini, section, "client", one_line(service.client));
 }
 
 Text or_build(const Text& host, const char* build_host) { return host.empty() ? Text(build_host) : host; }

@@ -14,18 +14,20 @@ using runtime::Text;
 
 // One [translation] or [speech] section: the engine's name as written, its address and its key.
 struct ServiceSettings {
-    Text engine;
+    Text engine = "classic";
     Text address;
     Text key;                     // in the clear once loaded; the file may hold it protected for the user
     bool key_unreadable = false;  // a protected key that this user cannot open
     // The key as the file holds it (protected, or typed in by hand), written back as it was; none
     // when the key was typed anew and is to be protected before it is written.
     std::optional<Text> stored_key = Text();
+    Text region;  // Microsoft's resource region
+    Text client;  // the client name the web endpoint is asked as
 };
 
 struct Settings {
-    ServiceSettings translation{"classic", "", "", false, Text()};
-    ServiceSettings speech{"classic", "", "", false, Text()};
+    ServiceSettings translation;
+    ServiceSettings speech;
     bool speech_section = false;  // whether the file has a [speech] section at all
     // The [classic] section: hosts of the classic endpoints, each with an optional ":port". Empty
     // means the build's host; only what the file says is written back.

@@ -46,7 +46,8 @@ Text raw_reply_headers(HINTERNET request) {
 }  // namespace
 
 Bytes http_request(const Text& url, Text* method, const Text* proxy, Text* request_headers, const Text* request_body,
-                   Text* reply_headers) {
+                   Text* reply_headers, int* status) {
+    if (status) *status = 0;
     RequestHandles handles;
     handles.session = open_session(proxy);
     if (!handles.session) return Bytes();
@@ -77,6 +78,7 @@ Bytes http_request(const Text& url, Text* method, const Text* proxy, Text* reque
     // The window keeps answering while a request runs on its thread.
     Bytes body = read_body(handles.request.get(), kReadChunk, process_events);
     if (reply_headers) *reply_headers = raw_reply_headers(handles.request.get());
+    if (status) *status = reply_status(handles.request.get());
     return body;
 }
 

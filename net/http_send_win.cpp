@@ -52,13 +52,6 @@ HttpReply failed_since(std::chrono::steady_clock::time_point sent) {
     return reply;
 }
 
-int status_of(HINTERNET request) {
-    DWORD status = 0;
-    DWORD size = sizeof status;
-    HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
-    return static_cast<int>(status);
-}
-
 }  // namespace
 
 HttpReply http_send(const HttpRequest& request) {
@@ -78,7 +71,7 @@ HttpReply http_send(const HttpRequest& request) {
     const void* body = request.body.empty() ? nullptr : request.body.data();
     if (!send_request(handle.get(), request.headers, body, request.body.size())) return failed_since(sent);
     HttpReply reply;
-    reply.status = status_of(handle.get());
+    reply.status = reply_status(handle.get());
     reply.body = read_body(handle.get(), kReadChunk, nullptr, kLargestReply);
     return reply;
 }

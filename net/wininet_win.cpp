@@ -53,6 +53,13 @@ bool send_request(HINTERNET request, const Text& headers, const void* body, size
                             const_cast<void*>(body), static_cast<DWORD>(body_size)) != 0;
 }
 
+int reply_status(HINTERNET request) {
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) return 0;
+    return static_cast<int>(status);
+}
+
 void set_timeouts(HINTERNET request, DWORD milliseconds) {
     for (DWORD option :
          {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {

@@ -35,6 +35,8 @@ InternetHandle open_request(HINTERNET connection, const runtime::Text& verb, con
                             const wchar_t* version, DWORD flags);
 // Sends the header block (lines each ending in CR LF) and the body; false when the send failed.
 bool send_request(HINTERNET request, const runtime::Text& headers, const void* body = nullptr, size_t body_size = 0);
+// The reply's status code; 0 when no reply came.
+int reply_status(HINTERNET request);
 // The connect, receive and send time-outs of one request; a failure to set one is ignored.
 void set_timeouts(HINTERNET request, DWORD milliseconds);
 

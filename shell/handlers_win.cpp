@@ -18,7 +18,11 @@ namespace {
 
 const int kTranslateKey = 'S';
 
-runtime::Bytes get(const runtime::Text& url) { return net::http_request(url); }
+net::HttpReply get(const runtime::Text& url) {
+    net::HttpReply reply;
+    reply.body = net::http_request(url, nullptr, nullptr, nullptr, nullptr, nullptr, &reply.status);
+    return reply;
+}
 
 void run_translation() {
     translate::translation_worker(worker_window(), {get, net::http_send}, engines::current_settings());
@@ -34,7 +38,7 @@ void run_speech(void (*routine)(speech::SpeechWindow&, speech::SpeechOutput&)) {
                     runtime::wide(choice.problem).c_str(), L"Tarvik", MB_OK | MB_ICONWARNING);
         return;
     }
-    if (choice.engine == engines::Engine::none) return;
+    if (choice.silent) return;
     speech::SpeechFiles output(settings);
     routine(worker_window(), output);
 }

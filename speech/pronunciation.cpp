@@ -24,10 +24,12 @@ void result_speech(SpeechWindow& window, SpeechOutput& output) {
     Text text = result_text_to_speak(window.result_text());
     // The result is spoken in the language of the last translation, not of the list.
     Text code = translate::targetLanguageCode.get();
-    bool ready = resultSpeechRecord.reusable(text, code) || output.download(SpeechFile::result, text, code);
+    Text speaker = output.speaker();
+    bool ready = resultSpeechRecord.reusable(text, code, speaker) || output.download(SpeechFile::result, text, code);
     resultSpeechRecord.last_playback = ready ? output.play(SpeechFile::result) : 0;
     resultSpeechRecord.last_text = text;
     resultSpeechRecord.last_code = code;
+    resultSpeechRecord.last_speaker = speaker;
 }
 
 void source_speech(SpeechWindow& window, SpeechOutput& output) {
@@ -35,12 +37,14 @@ void source_speech(SpeechWindow& window, SpeechOutput& output) {
     Text text = source_text_to_speak(window.source_text());
     refresh_source_language(window);
     Text code = translate::sourceLanguageCode.get();
+    Text speaker = output.speaker();
     // The reuse test and the record compare the whole box, not the text made from it.
-    bool ready =
-        sourceSpeechRecord.reusable(window.source_text(), code) || output.download(SpeechFile::source, text, code);
+    bool ready = sourceSpeechRecord.reusable(window.source_text(), code, speaker) ||
+                 output.download(SpeechFile::source, text, code);
     sourceSpeechRecord.last_playback = ready ? output.play(SpeechFile::source) : 0;
     sourceSpeechRecord.last_text = window.source_text();
     sourceSpeechRecord.last_code = code;
+    sourceSpeechRecord.last_speaker = speaker;
 }
 
 }  // namespace speech

@@ -29,20 +29,24 @@ public:
     virtual bool download(SpeechFile file, const Text& text, const Text& language_code) = 0;
     // Plays the file to its end on the calling thread; 1 when the playback started, else 0.
     virtual int play(SpeechFile file) = 0;
+    // Which service, at which address, a download now would ask.
+    virtual Text speaker() = 0;
 
 protected:
     ~SpeechOutput() = default;
 };
 
-// What the last run of a routine spoke, whether its playback started, and in which language.
-// Each record is touched by its own routine only, and one speech run exists at a time.
+// What the last run of a routine spoke, whether its playback started, in which language, and which
+// service made the file: a file of another service is not played for the same text. Each record is
+// touched by its own routine only, and one speech run exists at a time.
 struct ReuseRecord {
     Text last_text;
     int last_playback = 0;
     Text last_code;
+    Text last_speaker;
 
-    bool reusable(const Text& text, const Text& code) const {
-        return text == last_text && last_playback != 0 && code == last_code;
+    bool reusable(const Text& text, const Text& code, const Text& speaker) const {
+        return text == last_text && last_playback != 0 && code == last_code && speaker == last_speaker;
     }
 };
 extern ReuseRecord resultSpeechRecord;

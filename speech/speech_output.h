@@ -17,6 +17,7 @@ public:
     explicit SpeechFiles(const engines::Settings& settings) : settings_(settings) {}
     bool download(SpeechFile file, const Text& text, const Text& language_code) override;
     int play(SpeechFile file) override;
+    Text speaker() override;
 
 private:
     engines::Settings settings_;

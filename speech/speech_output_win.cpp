@@ -34,7 +34,7 @@ bool SpeechFiles::download(SpeechFile file, const Text& text, const Text& langua
     remove_file(path);
     tasks::timed_pause(kPauseBeforeDownloadMs);
     engines::Choice choice = engines::speech_engine(settings_);
-    if (choice.engine == engines::Engine::classic) {
+    if (!choice.engine->speak) {
         write_file(path, speech_download(engines::speech_url(engines::speech_host(settings_), text, language_code)));
         return true;
     }
@@ -42,6 +42,11 @@ bool SpeechFiles::download(SpeechFile file, const Text& text, const Text& langua
     if (audio && write_file(path, *audio)) return true;
     remove_file(path);
     return false;
+}
+
+Text SpeechFiles::speaker() {
+    engines::Choice choice = engines::speech_engine(settings_);
+    return choice.engine->speak ? engines::speaker_of(choice) : engines::speaker_of(choice) + engines::speech_host(settings_);
 }
 
 int SpeechFiles::play(SpeechFile file) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -49,26 +50,34 @@ private:
     }
 };
 
-// The services: the classic endpoint answers each URL from a function of the URL, an engine each
-// request from a function of the request; every URL and request is kept.
+// The services: the classic endpoint answers each URL from functions of the URL (its status, 0 for
+// no answer at all, and its body), an engine each request from a function of the request; every
+// URL and request is kept. Engines may send from several threads at once.
 struct Service {
     std::function<std::string(const std::string& url)> answer = [](const std::string&) { return std::string(); };
+    std::function<int(const std::string& url)> status = [](const std::string&) { return 200; };
     std::function<net::HttpReply(const net::HttpRequest&)> engine = [](const net::HttpRequest&) {
         return net::HttpReply{0, {}, net::kErrorCannotConnect};
     };
     std::vector<std::string> urls;
     std::vector<net::HttpRequest> requests;
+    std::mutex mutex;
 
     translate::HttpGet get() {
         return [this](const Text& url) {
             urls.push_back(url);
             std::string body = answer(url);
-            return Bytes(body.begin(), body.end());
+            int code = status(url);
+            return net::HttpReply{code, code ? Bytes(body.begin(), body.end()) : Bytes(),
+                                  code ? 0u : net::kErrorCannotConnect};
         };
     }
     translate::Network network() {
         return {get(), [this](const net::HttpRequest& request) {
-                    requests.push_back(request);
+                    {
+                        std::lock_guard<std::mutex> lock(mutex);
+                        requests.push_back(request);
+                    }
                     return engine(request);
                 }};
     }
@@ -78,7 +87,10 @@ struct Service {
 struct Speaker final : speech::SpeechOutput {
     int playback_result = 1;
     bool download_result = true;
+    Text speaking = "classic svc.test";  // which service a download would ask
     std::vector<std::string> journal;
+
+    Text speaker() override { return speaking; }
 
     bool download(speech::SpeechFile file, const Text& text, const Text& code) override {
         journal.push_back("download " + std::string(file == speech::SpeechFile::result ? "result" : "source") + " [" +

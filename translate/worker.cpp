@@ -10,32 +10,46 @@ namespace translate {
 
 namespace {
 
-Text cut(const Text& reply, bool with_dictionary, const Text& source_code) {
-    return with_dictionary ? cut_translation_with_dictionary(reply, source_code) : cut_translation(reply);
-}
-
 // The pieces the algorithm asks for are gathered first, sent in as few requests as the engine
 // takes, and then handed back in the same order: the result is what piece-by-piece calls give.
 std::optional<Text> engine_translation(TranslationWindow& window, const net::HttpSend& send,
                                        const engines::Choice& choice, const Text& text, bool detect) {
     std::vector<Text> pieces;
-    auto gather = [&](const Text& piece, bool) {
+    bool with_dictionary = false;
+    auto gather = [&](const Text& piece, bool dictionary) {
         pieces.push_back(piece);
+        with_dictionary = dictionary;
         return Text();
     };
     if (!translate_lines(text, gather)) return std::nullopt;
-    if (!choice.problem.empty()) return choice.problem;
     LanguageNames names = window.language_names();
     source_lookup(names.source);
     target_lookup(names.target);
-    Text source_code = detect ? Text(engines::kDetectSource) : sourceLanguageCode.get();
-    engines::Replies replies = engines::translate_pieces(choice, pieces, source_code, targetLanguageCode.get(), send);
-    if (!replies.failure.empty()) return replies.failure;
+    engines::Language source{detect ? Text(engines::kDetectSource) : sourceLanguageCode.get(), names.source};
+    engines::Language target{targetLanguageCode.get(), names.target};
+    engines::Translations translations =
+        engines::translate_pieces(choice, pieces, with_dictionary, source, target, send);
+    if (!translations.failure.empty()) return translations.failure;
     size_t next = 0;
-    auto hand_back = [&](const Text&, bool with_dictionary) {
-        return next < replies.replies.size() ? cut(replies.replies[next++], with_dictionary, source_code) : Text();
+    auto hand_back = [&](const Text&, bool) {
+        return next < translations.pieces.size() ? display_text(translations.pieces[next++]) : Text();
     };
     return translate_lines(text, hand_back);
+}
+
+// One request per piece, each looking both languages up again; the first refusal ends the run, and
+// the line that tells it is the whole result.
+std::optional<Text> classic_translation(TranslationWindow& window, const HttpGet& get, const Text& host,
+                                        const Text& text, bool detect) {
+    std::optional<net::HttpReply> refused;
+    std::optional<Text> result = translate_lines(text, [&](const Text& piece, bool with_dictionary) {
+        if (refused) return Text();
+        ClassicCall call = translation_call(window, get, host, piece, with_dictionary, detect);
+        if (call.refused) refused = call.reply;
+        return call.display;
+    });
+    if (refused) return engines::classic_refusal(*refused);
+    return result;
 }
 
 }  // namespace
@@ -48,14 +62,19 @@ bool automatic_recognition(TranslationWindow& window) {
     return recognition.detect_source;
 }
 
-Text translation_call(TranslationWindow& window, const HttpGet& get, const Text& host, const Text& piece,
-                      bool with_dictionary, bool detect) {
+ClassicCall translation_call(TranslationWindow& window, const HttpGet& get, const Text& host, const Text& piece,
+                             bool with_dictionary, bool detect) {
     LanguageNames names = window.language_names();
     source_lookup(names.source);
     target_lookup(names.target);
     Text source_code = detect ? Text(engines::kDetectSource) : sourceLanguageCode.get();
     Text url = engines::translation_url(host, piece, source_code, targetLanguageCode.get());
-    return cut(net::url_decode(runtime::to_text(get(url))), with_dictionary, source_code);
+    ClassicCall call;
+    call.reply = get(url);
+    call.refused = !net::is_success(call.reply.status);
+    Text reply = net::url_decode(runtime::to_text(call.reply.body));
+    call.display = display_text(cut_reply(reply, source_code, with_dictionary));
+    return call;
 }
 
 void translation_worker(TranslationWindow& window, const Network& network, const engines::Settings& settings) {
@@ -66,11 +85,10 @@ void translation_worker(TranslationWindow& window, const Network& network, const
     text = period_pass(text);
     engines::Choice choice = engines::translation_engine(settings);
     std::optional<Text> result;
-    if (choice.engine == engines::Engine::classic && choice.problem.empty()) {
-        Text host = engines::translate_host(settings);
-        result = translate_lines(text, [&](const Text& piece, bool with_dictionary) {
-            return translation_call(window, network.get, host, piece, with_dictionary, detect);
-        });
+    if (!choice.problem.empty()) {
+        if (translate_lines(text, [](const Text&, bool) { return Text(); })) result = choice.problem;
+    } else if (!choice.engine->translate) {
+        result = classic_translation(window, network.get, engines::translate_host(settings), text, detect);
     } else {
         result = engine_translation(window, network.send, choice, text, detect);
     }

@@ -38,8 +38,8 @@ protected:
     ~TranslationWindow() = default;
 };
 
-// One GET of a URL: the reply body as received, empty when nothing came back.
-using HttpGet = std::function<Bytes(const Text& url)>;
+// One GET of a URL: the status and the body as received; status 0 when nothing came back.
+using HttpGet = std::function<net::HttpReply(const Text& url)>;
 
 // How the worker reaches the services: the classic endpoint's GET, and the engines' requests.
 struct Network {
@@ -52,10 +52,16 @@ struct Network {
 bool automatic_recognition(TranslationWindow& window);
 
 // One request to the classic endpoint at that host for a piece of text: the display text with or
-// without the dictionary lines. Looks both languages up from the lists first; with detect the
-// request asks the service to detect the source language instead of naming the list's.
-Text translation_call(TranslationWindow& window, const HttpGet& get, const Text& host, const Text& piece,
-                      bool with_dictionary, bool detect = false);
+// without the dictionary lines, and whether the endpoint refused (an error status, or no answer).
+// Looks both languages up from the lists first; with detect the request asks the service to detect
+// the source language instead of naming the list's.
+struct ClassicCall {
+    Text display;
+    bool refused = false;
+    net::HttpReply reply;
+};
+ClassicCall translation_call(TranslationWindow& window, const HttpGet& get, const Text& host, const Text& piece,
+                             bool with_dictionary, bool detect = false);
 
 // A whole run with the settings it started with: recognition when ticked, the punctuation passes,
 // the requests (one per piece for the classic endpoint, batches for an engine that takes them),

@@ -67,11 +67,21 @@ TEST_F(Translation, WithoutAutomaticRecognitionTheListsDecide) {
               "GET " + url_for("bonjour%20le%20monde", "fr", "de") + " HTTP/1.1");
 }
 
-TEST_F(Translation, RefusedConnectionShowsTheBareHeading) {
+TEST_F(Translation, ARefusalOrNoAnswerIsSaidInOneLine) {
     standin::use_classic_hosts("127.0.0.1:1");
     shell::set_content(Control::要翻译的, "Hi");
     translate_by_button();
-    EXPECT_EQ(shell::content(Control::已翻译结果), "\r\n\r\n字典: ");
+    EXPECT_EQ(shell::content(Control::已翻译结果),
+              "翻译失败：经典接口没有回应（无法连接，或者超时）。请在窗口的系统菜单（标题栏左端的图标，或按 "
+              "Alt+空格）中打开“服务设置...”，换用其他服务，例如不需要密钥的 google-web");
+
+    // The endpoint's own refusal, as it answers today: its 403 page is no translation.
+    standin::use_classic_hosts();
+    standin::mode("fault=status&code=403");
+    shell::set_content(Control::要翻译的, "one\r\ntwo\r\nthree");
+    translate_by_button();
+    EXPECT_EQ(shell::content(Control::已翻译结果).rfind("翻译失败：经典接口拒绝了请求（HTTP 403", 0), 0u);
+    EXPECT_EQ(standin::count("/translate_a"), 1) << "nothing more is asked once refused";
 }
 
 TEST_F(Translation, EmptySourceLeavesTheResultAlone) {

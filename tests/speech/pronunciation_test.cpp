@@ -44,6 +44,25 @@ TEST_F(Pronunciation, ResultSpeechSpeaksTheFirstLineAndReusesTheFile) {
     EXPECT_EQ(take(), (Journal{"download result [Hello] de", "play result"}));
 }
 
+TEST_F(Pronunciation, AFileOfAnotherServiceIsNotPlayedAgain) {
+    window.result = "Hello";
+    window.source = "Hello";
+    result_speech(window, speaker);
+    source_speech(window, speaker);
+    take();
+    // The speech engine, or its address, changed in the settings since: the file is fetched anew.
+    speaker.speaking = "lingva https://l.test";
+    result_speech(window, speaker);
+    source_speech(window, speaker);
+    EXPECT_EQ(take(), (Journal{"download result [Hello] en", "play result", "download source [Hello。] en",
+                               "play source"}));
+    result_speech(window, speaker);
+    EXPECT_EQ(take(), (Journal{"play result"}));
+    speaker.speaking = "lingva https://other.test";
+    result_speech(window, speaker);
+    EXPECT_EQ(take(), (Journal{"download result [Hello] en", "play result"}));
+}
+
 TEST_F(Pronunciation, AFailedPlaybackIsNotReused) {
     window.result = "x";
     speaker.playback_result = 0;

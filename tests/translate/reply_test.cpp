@@ -79,3 +79,30 @@ TEST(ReplyCutting, ManySentencesJoinWithoutSeparator) {
     reply += "],,\"en\",,[[0]],0]";
     EXPECT_EQ(cut_translation(reply), expected);
 }
+
+TEST(ResultStructure, TheClassicDisplayFromTheStructureEveryEngineFills) {
+    using engines::Dictionary;
+    using engines::PieceTranslation;
+    EXPECT_EQ(display_text(PieceTranslation{"Hello", std::nullopt}), "Hello");
+    // One entry ends with its words; several are each followed by a blank line.
+    EXPECT_EQ(display_text(PieceTranslation{"Hello", Dictionary{{{"感叹词", {"hello", "hi"}}}, false}}),
+              "Hello\r\n\r\n感叹词: 1.hello  2.hi  ");
+    EXPECT_EQ(display_text(PieceTranslation{"打印", engines::dictionary_of({{"名词", {"打印", "印刷品"}}, {"动词", {"打印"}}})}),
+              cut_translation_with_dictionary(kPrint, "en"));
+    // No part of speech: the heading; one word: no number.
+    EXPECT_EQ(display_text(PieceTranslation{"", Dictionary{{{"", {}}}, false}}), "\r\n\r\n字典: ");
+    EXPECT_EQ(display_text(PieceTranslation{"x", Dictionary{{{"名词", {"a,b\"c"}}}, false}}), "x\r\n\r\n名词: a,b\"c");
+    // The cutting gives the structure the display is made of.
+    PieceTranslation hello = cut_reply(kHello, "zh-CN", true);
+    EXPECT_EQ(hello.text, "Hello");
+    ASSERT_TRUE(hello.dictionary);
+    EXPECT_EQ(hello.dictionary->entries[0].words, (std::vector<Text>{"hello", "hi", "how do you do"}));
+    EXPECT_FALSE(cut_reply(kTwoSentences, "zh-CN", true).dictionary);
+    EXPECT_FALSE(cut_reply(kHello, "zh-CN", false).dictionary);
+}
+
+TEST(ReplyCutting, ADetectedSourceHasNoDictionaryWhenTheSlotIsEmpty) {
+    const Text reply = "[[[\"你好\",\"Привет\",\"\",\"\"]],,\"ru\",,[[0]],0]";
+    EXPECT_EQ(cut_translation_with_dictionary(reply, "auto"), "你好");
+    EXPECT_EQ(cut_translation_with_dictionary(kPrint, "auto"), cut_translation_with_dictionary(kPrint, "en"));
+}

@@ -112,12 +112,48 @@ TEST_F(Worker, NoLineMeansNoRequestAndTheOldResultStays) {
     }
 }
 
-TEST_F(Worker, AFailedRequestShowsTheEmptyReplysText) {
+TEST_F(Worker, AnEmptyReplyShowsWhatTheCuttingMakesOfIt) {
     window.source = "Hello";
     window.result = "earlier result";
-    translation_worker(window, service.network(), settings);  // the service answers nothing
+    translation_worker(window, service.network(), settings);  // 200, and an empty body
     EXPECT_EQ(service.urls.size(), 1u);
     EXPECT_EQ(window.result, "\r\n\r\n字典: ");
+}
+
+TEST_F(Worker, ARefusalOrNoAnswerIsOneLineAndEndsTheRun) {
+    window.source = "a\r\nb\r\nc";
+    service.status = [](const std::string& url) { return url.find("text=b") != std::string::npos ? 403 : 200; };
+    service.answer = [](const std::string&) { return sentence_reply("t"); };
+    translation_worker(window, service.network(), settings);
+    EXPECT_EQ(service.urls.size(), 2u) << "nothing is asked after the refusal";
+    EXPECT_EQ(window.result.rfind("翻译失败：经典接口拒绝了请求（HTTP 403", 0), 0u) << window.result;
+    EXPECT_NE(window.result.find("服务设置"), std::string::npos) << "where to choose another service";
+    EXPECT_NE(window.result.find("google-web"), std::string::npos) << "the service that needs no key";
+
+    service.urls.clear();
+    service.status = [](const std::string&) { return 0; };
+    window.source = "Hello";
+    translation_worker(window, service.network(), settings);
+    EXPECT_EQ(window.result.rfind("翻译失败：经典接口没有回应（无法连接，或者超时）。", 0), 0u) << window.result;
+}
+
+TEST_F(Worker, ATextInAScriptOfSeveralLanguagesIsLeftToTheServiceToDetect) {
+    window.source = "Привет";
+    window.rows = {kEnglishIndex, kChineseSimplifiedIndex};
+    service.answer = [](const std::string&) { return std::string(R"([[["你好","Привет","",""]],,"ru",,[[0]],0])"); };
+    translation_worker(window, service.network(), settings);
+    ASSERT_EQ(service.urls.size(), 1u);
+    EXPECT_EQ(service.urls[0], url_for("%D0%9F%D1%80%D0%B8%D0%B2%D0%B5%D1%82", "auto", "zh-CN"));
+    // The reply names the language it detected: no dictionary, and none shown.
+    EXPECT_EQ(window.result, "你好");
+    EXPECT_EQ(window.rows.source, kEnglishIndex) << "the list is left as it was";
+
+    // A script of one language picks it in the list.
+    service.urls.clear();
+    window.source = "안녕";
+    translation_worker(window, service.network(), settings);
+    EXPECT_EQ(service.urls.at(0), url_for("%EC%95%88%EB%85%95", "ko", "zh-CN"));
+    EXPECT_EQ(window.rows.source, 4);
 }
 
 TEST_F(Worker, ATranslationCallReadsTheListsEveryTime) {
@@ -129,7 +165,7 @@ TEST_F(Worker, ATranslationCallReadsTheListsEveryTime) {
         return sentence_reply("t");
     };
     window.ticked = false;
-    translation_call(window, service.get(), "svc.test", "a", false);
+    EXPECT_EQ(translation_call(window, service.get(), "svc.test", "a", false).display, "t");
     translation_call(window, service.get(), "svc.test", "b", false);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0], url_for("a", "en", "zh-CN"));
@@ -138,8 +174,10 @@ TEST_F(Worker, ATranslationCallReadsTheListsEveryTime) {
 
 namespace {
 
-// A LibreTranslate server in the fake: "<target>:<text>" for each text, and a batch limit.
+// A LibreTranslate server in the fake: "<target>:<text>" for each text, and a batch limit; an
+// older one that has no /frontend/settings.
 net::HttpReply libre_server(const net::HttpRequest& request, size_t batch_limit, int& requests) {
+    if (request.url.find("/frontend/settings") != std::string::npos) return net::HttpReply{404, {}, 0};
     ++requests;
     std::string body(request.body.begin(), request.body.end());
     std::vector<std::string> texts;
@@ -170,7 +208,7 @@ class EngineWorker : public Worker {
 protected:
     void SetUp() override {
         Worker::SetUp();
-        settings.translation = {"libretranslate", "http://lt.test", "", false};
+        settings.translation = {"libretranslate", "http://lt.test", "", false, Text()};
         window.ticked = false;
         window.rows = {kEnglishIndex, kChineseSimplifiedIndex};
     }
@@ -188,13 +226,14 @@ TEST_F(EngineWorker, SeveralLinesGoInOneBatchAndShowWhatPieceByPieceShows) {
     std::string all_at_once = run(100, batched);
     std::string piece_by_piece = run(1, one_by_one);
     EXPECT_EQ(batched, 1);
-    EXPECT_GT(one_by_one, 5);
+    EXPECT_EQ(one_by_one, 1 + 4) << "refused once, then one text a request as the server said";
     EXPECT_EQ(all_at_once, piece_by_piece);
     for (const char* piece : {"zh:one", "zh:three", "zh:four", "\r\n\r\n"}) {
         EXPECT_NE(all_at_once.find(piece), std::string::npos) << piece;
     }
     EXPECT_TRUE(service.urls.empty()) << "nothing goes to the classic endpoint";
-    EXPECT_EQ(service.requests[0].url, "http://lt.test/translate");
+    EXPECT_EQ(service.requests[0].url, "http://lt.test/frontend/settings");
+    EXPECT_EQ(service.requests[1].url, "http://lt.test/translate");
 }
 
 TEST_F(EngineWorker, OneLineIsOneTextAndShowsItsTranslation) {
@@ -202,9 +241,31 @@ TEST_F(EngineWorker, OneLineIsOneTextAndShowsItsTranslation) {
     int requests = 0;
     EXPECT_EQ(run(100, requests), "zh:Hello， world。");
     EXPECT_EQ(requests, 1);
-    std::string body(service.requests[0].body.begin(), service.requests[0].body.end());
+    std::string body(service.requests[1].body.begin(), service.requests[1].body.end());
     EXPECT_NE(body.find("\"q\":\"Hello"), std::string::npos) << body;
     EXPECT_EQ(sourceLanguageCode.get(), "en");
+}
+
+TEST_F(EngineWorker, TranslationsHoldingTheClassicReplysMarksAreShownWhole) {
+    window.source = "quotes\r\ncode";
+    service.engine = [](const net::HttpRequest& request) {
+        std::string body = request.url.find("/frontend") != std::string::npos
+                               ? std::string()
+                               : R"({"translatedText": ["He said \",\" and see [1],[2]", "a]],b]],[c"]})";
+        return net::HttpReply{request.url.find("/frontend") != std::string::npos ? 404 : 200,
+                              Bytes(body.begin(), body.end()), 0};
+    };
+    translation_worker(window, service.network(), settings);
+    EXPECT_EQ(window.result, "He said \",\" and see [1],[2].\r\na]],b]],[c.\r\n");
+}
+
+TEST_F(EngineWorker, ADetectedSourceIsAskedForAsTheEngineSpellsIt) {
+    window.ticked = true;
+    window.source = "Ñandú";
+    int requests = 0;
+    run(100, requests);
+    std::string body(service.requests.back().body.begin(), service.requests.back().body.end());
+    EXPECT_NE(body.find("\"source\":\"auto\""), std::string::npos) << body;
 }
 
 TEST_F(EngineWorker, ARefusalShowsOneLineAndNothingHalfTranslated) {
@@ -233,7 +294,7 @@ TEST_F(EngineWorker, AnUnknownEngineSendsNothing) {
 }
 
 TEST_F(EngineWorker, LingvaShowsTheDictionaryAsTheClassicEndpointDid) {
-    settings.translation = {"lingva", "http://lingva.test", "", false};
+    settings.translation = {"lingva", "http://lingva.test", "", false, Text()};
     window.source = "print";
     service.engine = [](const net::HttpRequest& request) {
         std::string body = request.url.find("/print") != std::string::npos
@@ -251,13 +312,20 @@ TEST_F(EngineWorker, LingvaShowsTheDictionaryAsTheClassicEndpointDid) {
     // Several lines: one request a clause, and no dictionary.
     service.requests.clear();
     window.source = "print\r\nb";
+    window.result.clear();
     translation_worker(window, service.network(), settings);
     EXPECT_EQ(service.requests.size(), 2u);
     EXPECT_EQ(window.result, "打印.\r\nt.\r\n");
+    // Traditional Chinese as the source goes as Chinese, which Lingva takes.
+    service.requests.clear();
+    window.rows = {1, kEnglishIndex};
+    window.source = "打印";
+    translation_worker(window, service.network(), settings);
+    EXPECT_EQ(service.requests.at(0).url, "http://lingva.test/api/v1/zh/en/%E6%89%93%E5%8D%B0");
 }
 
 TEST_F(EngineWorker, GoogleCloudBatchesShowWhatPieceByPieceShows) {
-    settings.translation = {"google-cloud", "https://g.test", "k", false};
+    settings.translation = {"google-cloud", "https://g.test", "k", false, Text()};
     std::string source;
     for (int i = 0; i < 300; ++i) source += "line" + std::to_string(i) + "\r\n";
     window.source = source;
