@@ -7,6 +7,7 @@ system's trust store is left alone).
     python3 tools/test_standin.py [-v]
 """
 import base64
+import http.client
 import json
 import os
 import shutil
@@ -14,6 +15,7 @@ import ssl
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 import urllib.error
@@ -71,7 +73,8 @@ class StandIn(unittest.TestCase):
                 break
         else:
             raise RuntimeError("the stand-in did not start")
-        cls.base = "http://127.0.0.1:%d" % cls.ports["stand-in service on 127.0.0.1"]
+        cls.port = cls.ports["stand-in service on 127.0.0.1"]
+        cls.base = "http://127.0.0.1:%d" % cls.port
 
     @classmethod
     def tearDownClass(cls):
@@ -168,7 +171,8 @@ class StandIn(unittest.TestCase):
 
     def test_libretranslate_limits_and_keys(self):
         self.assertEqual(self.configure("service=libretranslate&batch_limit=2&char_limit=6"),
-                         {"key": "", "key_link": "", "batch_limit": 2, "char_limit": 6, "delay_ms": 0})
+                         {"key": "", "key_link": "", "batch_limit": 2, "char_limit": 6, "char_count": "total",
+                          "locale": "en", "proxy_body_limit": -1, "frontend_settings": 1, "delay_ms": 0})
         fields = {"source": "en", "target": "zh"}
         self.assertEqual(self.json_of(self.post_json("/translate", {"q": ["a", "b", "c"], **fields}), 400),
                          {"error": "Invalid request: request (3) exceeds text limit (2)"})
@@ -345,7 +349,8 @@ class StandIn(unittest.TestCase):
         self.assertLess(time.monotonic() - started, 0.3)  # the other services are not delayed
 
         self.assertEqual(self.call("/_config?service=lingva&key=x")[0], 400)
-        self.assertEqual(self.call("/_config?service=deepl")[0], 400)
+        self.assertEqual(self.call("/_config?service=yandex")[0], 400)
+        self.assertEqual(self.call("/_config?service=deepl&texts_limit=many")[0], 400)
 
         self.get("/_reset")
         self.post_json("/language/translate/v2", {"q": "记录", "target": "en"}, {"X-Goog-Api-Key": "k"})
@@ -356,6 +361,403 @@ class StandIn(unittest.TestCase):
         self.assertTrue(record.startswith(b"POST /language/translate/v2 HTTP/1.1\r\n"))
         self.assertIn(b"X-Goog-Api-Key: k\r\n", record)
         self.assertTrue(record.endswith(json.dumps({"q": "记录", "target": "en"}).encode()))
+
+    # LibreTranslate: locales, /frontend/settings and the proxy in front -------------------------
+
+    def test_libretranslate_localised_errors(self):
+        self.configure("service=libretranslate&batch_limit=2&char_limit=6")
+        fields = {"source": "en", "target": "zh"}
+        german = {"Accept-Language": "de-DE,de;q=0.9,en;q=0.8"}
+        english = {"Accept-Language": "en-US,en;q=0.9"}
+        batch = {"q": ["a", "b", "c"], **fields}
+        chars = {"q": ["abcd", "efg"], **fields}
+        cases = [
+            (batch, english, "Invalid request: request (3) exceeds text limit (2)"),
+            (batch, german, "Ungültige Anfrage: Anfrage (3) überschreitet Textlimit (2)"),
+            (chars, english, "Invalid request: request (7) exceeds text limit (6)"),
+            (chars, german, "Ungültige Anfrage: Anfrage (7) überschreitet Textlimit (6)"),
+            ({"q": "", **fields}, german, "Ungültige Anfrage: fehlender Parameter q"),
+            ({"q": "x", "source": "en", "target": "xx"}, german, "xx wird nicht unterstützt"),
+            # A language the server has no messages in gives way to the next one asked for.
+            (batch, {"Accept-Language": "sv, de;q=0.5"},
+             "Ungültige Anfrage: Anfrage (3) überschreitet Textlimit (2)"),
+        ]
+        for body, headers, message in cases:
+            with self.subTest(body=body, headers=headers):
+                reply = self.post_json("/translate", body, headers)
+                self.assertEqual(self.json_of(reply, 400), {"error": message})
+                self.assertTrue(reply[2].isascii())  # Flask escapes the umlauts
+        # Without Accept-Language the server's own locale decides; a header still wins over it.
+        self.configure("service=libretranslate&locale=de")
+        self.assertEqual(self.json_of(self.post_json("/translate", batch), 400),
+                         {"error": "Ungültige Anfrage: Anfrage (3) überschreitet Textlimit (2)"})
+        self.assertEqual(self.json_of(self.post_json("/translate", batch, english), 400),
+                         {"error": "Invalid request: request (3) exceeds text limit (2)"})
+        self.get("/_mode?fault=status&code=429")
+        self.assertEqual(self.json_of(self.post_json("/translate", batch), 429),
+                         {"error": "Verlangsamung: 20 per 1 minute"})
+
+    def test_libretranslate_counts_characters_per_text_when_asked(self):
+        self.configure("service=libretranslate&char_limit=6&char_count=text")
+        fields = {"source": "en", "target": "zh"}
+        self.assertEqual(self.json_of(self.post_json("/translate", {"q": ["abcdef", "efg"], **fields})),
+                         {"translatedText": ["zh:abcdef", "zh:efg"]})
+        self.assertEqual(self.json_of(self.post_json("/translate", {"q": ["ab", "abcdefg"], **fields}), 400),
+                         {"error": "Invalid request: request (7) exceeds text limit (6)"})
+
+    def test_libretranslate_frontend_settings(self):
+        settings = self.json_of(self.call("/frontend/settings"))
+        self.assertEqual(settings, {
+            "charLimit": -1, "frontendTimeout": 500, "apiKeys": False, "keyRequired": False, "suggestions": False,
+            "filesTranslation": True,
+            "supportedFilesFormat": [".txt", ".odt", ".odp", ".docx", ".pptx", ".epub", ".html", ".srt", ".pdf"],
+            "language": {"source": {"code": "auto", "name": "Auto Detect"},
+                         "target": {"code": "en", "name": "English"}}})
+        self.configure("service=libretranslate&char_limit=2000&key=k")
+        settings = self.json_of(self.call("/frontend/settings", headers={"Accept-Language": "de"}))
+        self.assertEqual((settings["charLimit"], settings["apiKeys"], settings["keyRequired"]), (2000, True, True))
+        self.assertEqual(settings["language"], {"source": {"code": "auto", "name": "Auto-Erkennung"},
+                                                "target": {"code": "de", "name": "Deutsch"}})
+        self.configure("service=libretranslate&frontend_settings=0")  # an older server
+        code, headers, body = self.call("/frontend/settings")
+        self.assertEqual((code, headers["Content-Type"]), (404, "text/html; charset=utf-8"))
+        self.assertIn(b"<title>404 Not Found</title>", body)
+
+    def test_libretranslate_behind_a_proxy(self):
+        self.configure("service=libretranslate&proxy_body_limit=100&delay_ms=200")
+        fields = {"q": "", "source": "en", "target": "zh"}
+        padding = 100 - len(json.dumps(fields))
+        at_limit = json.dumps({**fields, "q": "x" * padding}).encode()
+        self.assertEqual(len(at_limit), 100)
+        self.assertEqual(self.json_of(self.call("/translate", at_limit, {"Content-Type": "application/json"}))
+                         ["translatedText"], "zh:" + "x" * padding)
+        started = time.monotonic()
+        code, headers, body = self.call("/translate", at_limit + b" ", {"Content-Type": "application/json"})
+        self.assertLess(time.monotonic() - started, 0.2)  # the proxy answers, not the (slow) service
+        self.assertEqual((code, headers["Content-Type"], headers["Server"]), (413, "text/html", "nginx"))
+        self.assertEqual(body, b"<html>\r\n<head><title>413 Request Entity Too Large</title></head>\r\n<body>\r\n"
+                               b"<center><h1>413 Request Entity Too Large</h1></center>\r\n"
+                               b"<hr><center>nginx</center>\r\n</body>\r\n</html>\r\n")
+
+    # Lingva's audio ---------------------------------------------------------------------------
+
+    def test_lingva_audio_reads_only_the_start(self):
+        cases = [("a" * 200, 200),                           # at the limit: all of it
+                 ("a" * 201, 200),                           # no space to cut at: 200 characters
+                 ("word " * 60, 199),                        # cut at the last space before 201
+                 ("x" * 195 + " yyyyyyyyyy", 195),
+                 ("短" * 250, 200)]                          # characters, not bytes
+        for text, spoken in cases:
+            with self.subTest(text=text[:12], length=len(text)):
+                code, headers, body = self.call("/api/v1/audio/en/" + urllib.parse.quote(text, safe=""))
+                self.assertEqual((code, json.loads(body)), (200, {"audio": list(MP3)}))  # never refused
+                self.assertEqual(int(headers["X-Stand-In-Spoken-Chars"]), spoken)
+        self.assertEqual(self.get("/_count?path=/api/v1/audio/en/"), b"5")
+
+    # The classic endpoint refusing ------------------------------------------------------------
+
+    def test_classic_refusal(self):
+        self.configure("service=classic&refuse=403")
+        code, headers, body = self.call("/translate_a/t?client=t&text=x&sl=en&tl=zh-CN")
+        page = body.decode("utf-8")
+        self.assertEqual((code, headers["Content-Type"]), (403, "text/html; charset=UTF-8"))
+        self.assertIn("<title>Error 403 (Forbidden)!!1</title>", page)
+        self.assertIn("<p><b>403.</b> <ins>That’s an error.</ins>\n  <p>Your client does not have permission to get "
+                      "URL <code>/translate_a/t</code> from this server.  <ins>That’s all we know.</ins>", page)
+        self.assertEqual(self.get("/translate_tts?ie=UTF-8&q=x&tl=en"), MP3)  # speech is not refused
+        self.configure("service=classic&refuse=429")
+        code, headers, body = self.call("/translate_a/t?client=t&text=x")
+        self.assertEqual(code, 429)
+        self.assertIn(b"Our systems have detected unusual traffic from your computer network.  This page checks to "
+                      b"see if it&#39;s really you sending the requests, and not a robot.", body)
+        self.assertIn(b"URL: http://127.0.0.1:%d/translate_a/t?client=t&amp;text=x<br>" % self.port, body)
+        self.get("/_reset")
+        self.assertIn('"zh-CN:x"', self.get("/translate_a/t?text=x&sl=en&tl=zh-CN").decode())
+
+    # DeepL ------------------------------------------------------------------------------------
+
+    def test_deepl_translates(self):
+        reply = self.json_of(self.post_json("/v2/translate",
+                                            {"text": ["Hello", "打印", "b"], "target_lang": "ZH-HANS"}))
+        self.assertEqual(reply, {"translations": [{"detected_source_language": "EN", "text": "你好"},
+                                                  {"detected_source_language": "ZH", "text": "ZH-HANS:打印"},
+                                                  {"detected_source_language": "EN", "text": "ZH-HANS:b"}]})
+        form = urllib.parse.urlencode([("text", "打印"), ("text", "Hi"), ("target_lang", "en-us"),
+                                       ("source_lang", "zh")]).encode()
+        reply = self.json_of(self.call("/v2/translate", form, {"Content-Type": "application/x-www-form-urlencoded"}))
+        self.assertEqual(reply, {"translations": [{"detected_source_language": "ZH", "text": "print"},
+                                                  {"detected_source_language": "ZH", "text": "en-us:Hi"}]})
+        for target in ("EN", "PT", "ZH", "ZH-HANT", "pt-br", "EN-GB"):  # EN and PT: deprecated, still taken
+            with self.subTest(target=target):
+                self.json_of(self.post_json("/v2/translate", {"text": ["x"], "target_lang": target}))
+        cases = [({"text": ["x"], "target_lang": "XX"}, "Value for 'target_lang' not supported."),
+                 ({"text": ["x"], "target_lang": "ZH-CN"}, "Value for 'target_lang' not supported."),
+                 ({"text": ["x"], "target_lang": "DE", "source_lang": "EN-US"},
+                  "Value for 'source_lang' not supported."),
+                 ({"text": ["x"], "target_lang": "DE", "source_lang": "ZH-HANS"},
+                  "Value for 'source_lang' not supported."),
+                 ({"target_lang": "DE"}, "Parameter 'text' not specified."),
+                 ({"text": [], "target_lang": "DE"}, "Parameter 'text' not specified."),
+                 ({"text": ["x"]}, "Parameter 'target_lang' not specified.")]
+        for body, message in cases:
+            with self.subTest(body=body):
+                self.assertEqual(self.json_of(self.post_json("/v2/translate", body), 400), {"message": message})
+
+    def test_deepl_keys_and_limits(self):
+        self.configure("service=deepl&key=K:fx")
+        body = {"text": ["x"], "target_lang": "DE"}
+        good = {"Authorization": "DeepL-Auth-Key K:fx"}
+        for headers in ({}, {"Authorization": "DeepL-Auth-Key wrong"}, {"Authorization": "Bearer K:fx"}):
+            with self.subTest(headers=headers):
+                code, _, answer = self.post_json("/v2/translate", body, headers)
+                self.assertEqual((code, answer), (403, b""))
+        self.json_of(self.post_json("/v2/translate", body, good))
+        # The key in the body or the query is refused, even next to a good header.
+        form = urllib.parse.urlencode({"text": "x", "target_lang": "DE", "auth_key": "K:fx"}).encode()
+        message = self.json_of(self.call("/v2/translate", form, {"Content-Type": "application/x-www-form-urlencoded",
+                                                                   **good}), 403)["message"]
+        self.assertTrue(message.startswith("Legacy authentication method 'form body' is no longer supported. "
+                                           "Please update to header-based authentication."), message)
+        message = self.json_of(self.post_json("/v2/translate?auth_key=K:fx", body, good), 403)["message"]
+        self.assertIn("'query parameter'", message)
+
+        self.assertEqual(len(self.json_of(self.post_json("/v2/translate", {**body, "text": ["t"] * 50}, good))
+                             ["translations"]), 50)
+        self.assertEqual(self.post_json("/v2/translate", {**body, "text": ["t"] * 51}, good)[0], 413)
+        padding = 131072 - len(json.dumps({**body, "text": [""]}))
+        at_limit = json.dumps({**body, "text": ["y" * padding]}).encode()
+        self.assertEqual(len(at_limit), 131072)
+        self.json_of(self.call("/v2/translate", at_limit, {"Content-Type": "application/json", **good}))
+        code, _, answer = self.call("/v2/translate", at_limit[:-2] + b'y"]}', {"Content-Type": "application/json",
+                                                                                **good})
+        self.assertEqual((code, json.loads(answer)), (413, {"message": "Request Entity Too Large"}))
+        self.configure("service=deepl&quota_exceeded=1")
+        self.assertEqual(self.json_of(self.post_json("/v2/translate", body, good), 456), {"message": "Quota exceeded"})
+
+    # Microsoft Translator ---------------------------------------------------------------------
+
+    def microsoft_error(self, reply, status, code, message):
+        self.assertEqual(self.json_of(reply, status), {"error": {"code": code, "message": message}})
+
+    def test_microsoft_translates(self):
+        reply = self.json_of(self.post_json("/translate?api-version=3.0&to=zh-Hans&to=de",
+                                            [{"Text": "Hello"}, {"Text": "打印"}]))
+        self.assertEqual(reply, [
+            {"detectedLanguage": {"language": "en", "score": 1.0},
+             "translations": [{"text": "你好", "to": "zh-Hans"}, {"text": "de:Hello", "to": "de"}]},
+            {"detectedLanguage": {"language": "zh-Hans", "score": 1.0},
+             "translations": [{"text": "zh-Hans:打印", "to": "zh-Hans"}, {"text": "de:打印", "to": "de"}]}])
+        reply = self.json_of(self.post_json("/translate?api-version=3.0&from=zh-Hans&to=EN", [{"Text": "打印"}]))
+        self.assertEqual(reply, [{"translations": [{"text": "print", "to": "en"}]}])
+        self.assertEqual(len(self.json_of(self.post_json("/translate?api-version=3.0&to=fil",
+                                                         [{"Text": "a"}] * 1000))), 1000)
+        self.json_of(self.post_json("/translate?api-version=3.0&to=fil", [{"Text": "a" * 25000}] * 2))
+        cases = [("/translate?to=de", [{"Text": "x"}], 400021, "The API version parameter is missing or invalid."),
+                 ("/translate?api-version=2.0&to=de", [{"Text": "x"}], 400021,
+                  "The API version parameter is missing or invalid."),
+                 ("/translate?api-version=3.0", [{"Text": "x"}], 400036,
+                  "The target language (\"To\" field) is missing or invalid."),
+                 ("/translate?api-version=3.0&to=la", [{"Text": "x"}], 400036,
+                  "The target language (\"To\" field) is missing or invalid."),
+                 ("/translate?api-version=3.0&to=de&from=zh-CN", [{"Text": "x"}], 400035,
+                  "The source language (\"From\" field) is not valid."),
+                 ("/translate?api-version=3.0&to=de", [{"Text": "a"}] * 1001, 400072,
+                  "The array of input text has too many elements."),
+                 ("/translate?api-version=3.0&to=de", [{"Text": "a" * 25000}, {"Text": "a" * 25001}], 400077,
+                  "The maximum request size has been exceeded."),
+                 ("/translate?api-version=3.0&to=de", [{"Txt": "x"}], 400005, "An input text is missing or invalid.")]
+        for path, body, code, message in cases:
+            with self.subTest(path=path, elements=len(body)):
+                self.microsoft_error(self.post_json(path, body), 400, code, message)
+        reply = self.call("/translate?api-version=3.0&to=de", b"[{", {"Content-Type": "application/json"})
+        self.microsoft_error(reply, 400, 400074, "The body of the request is not valid JSON.")
+        reply = self.call("/translate?api-version=3.0&to=de", b'[{"Text": "x"}]', {"Content-Type": "text/plain"})
+        self.microsoft_error(reply, 415, 415000, "The Content-Type header is missing or invalid.")
+
+    def test_microsoft_keys_regions_and_quota(self):
+        self.configure("service=microsoft&key=MK&region=westeurope")
+        path, body = "/translate?api-version=3.0&to=de", [{"Text": "x"}]
+        refused = "The request is not authorized because credentials are missing or invalid."
+        for headers in ({}, {"Ocp-Apim-Subscription-Key": "MK"},
+                        {"Ocp-Apim-Subscription-Key": "MK", "Ocp-Apim-Subscription-Region": "eastus"},
+                        {"Ocp-Apim-Subscription-Key": "bad", "Ocp-Apim-Subscription-Region": "westeurope"}):
+            with self.subTest(headers=headers):
+                self.microsoft_error(self.post_json(path, body, headers), 401, 401000, refused)
+        good = {"Ocp-Apim-Subscription-Key": "MK", "Ocp-Apim-Subscription-Region": "WestEurope"}
+        self.json_of(self.post_json(path, body, good))
+        self.json_of(self.post_json("/dictionary/lookup?api-version=3.0&from=en&to=zh-Hans", body, good))
+        self.configure("service=microsoft&quota_exceeded=1")
+        self.microsoft_error(self.post_json(path, body, good), 403, 403001,
+                             "The operation is not allowed because the subscription has exceeded its free quota.")
+
+    def test_microsoft_dictionary(self):
+        lookup = "/dictionary/lookup?api-version=3.0&from=en&to=zh-Hans"
+        words = ["fly", "Quick ", "and", "the", "can", "with", "she", "hello", "print"]
+        reply = self.json_of(self.post_json(lookup, [{"Text": w} for w in words]))
+        self.assertEqual([r["normalizedSource"] for r in reply], [w.strip().lower() for w in words])
+        tags = {r["normalizedSource"]: [t["posTag"] for t in r["translations"]] for r in reply}
+        self.assertEqual(set(tags["fly"]), {"NOUN", "VERB"})
+        self.assertEqual(set(tags["quick"]), {"ADJ", "ADV"})
+        self.assertEqual(set(tags["can"]), {"MODAL", "VERB", "NOUN"})
+        self.assertEqual({t for ts in tags.values() for t in ts},
+                         {"NOUN", "VERB", "ADJ", "ADV", "CONJ", "DET", "MODAL", "PREP", "PRON", "OTHER"})
+        for entry in (t for r in reply for t in r["translations"]):
+            self.assertEqual(set(entry), {"normalizedTarget", "displayTarget", "posTag", "confidence", "prefixWord",
+                                          "backTranslations"})
+            self.assertTrue(entry["backTranslations"])
+            for back in entry["backTranslations"]:
+                self.assertEqual(set(back), {"normalizedText", "displayText", "numExamples", "frequencyCount"})
+        self.assertIn("打印", [t["normalizedTarget"] for t in reply[-1]["translations"]])
+        reverse = self.json_of(self.post_json("/dictionary/lookup?api-version=3.0&from=zh-Hans&to=en",
+                                              [{"Text": "打印"}, {"Text": "没有"}]))
+        self.assertEqual(reverse[0]["translations"][0]["normalizedTarget"], "print")
+        self.assertEqual(reverse[1], {"normalizedSource": "没有", "displaySource": "没有", "translations": []})
+
+        pair = "One of the specified language pair is not valid."
+        for query in ("from=de&to=fr", "from=en&to=zh-Hant", "from=zh-Hant&to=en", "from=en&to=en"):
+            with self.subTest(query=query):
+                self.microsoft_error(self.post_json("/dictionary/lookup?api-version=3.0&" + query, [{"Text": "x"}]),
+                                     400, 400023, pair)
+        self.json_of(self.post_json(lookup, [{"Text": "x" * 100}] * 10))
+        self.microsoft_error(self.post_json(lookup, [{"Text": "x"}] * 11), 400, 400072,
+                             "The array of input text has too many elements.")
+        self.microsoft_error(self.post_json(lookup, [{"Text": "x" * 101}]), 400, 400050, "The input text is too long.")
+
+    # Google's web endpoint --------------------------------------------------------------------
+
+    def google_web(self, query, **kw):
+        return self.call("/translate_a/single?" + urllib.parse.urlencode(query, doseq=True), **kw)
+
+    def test_google_web_forms(self):
+        query = {"client": "dict-chrome-ex", "sl": "en", "tl": "zh-CN", "dt": ["t", "bd"], "q": "print"}
+        array = self.json_of(self.google_web({**query, "hl": "zh-CN"}))
+        self.assertEqual(array[0], [["打印", "print", None, None, 10]])
+        self.assertEqual([(g[0], g[4], g[3]) for g in array[1]], [("名词", 1, "print"), ("动词", 2, "print")])
+        self.assertEqual(array[1][0][1], ["打印", "印刷品", "印花"])
+        self.assertEqual(array[1][0][2][1][:2], ["印刷品", ["print", "printed matter"]])
+        self.assertEqual(array[2], "en")
+        english = self.json_of(self.google_web({**query, "hl": "en"}))
+        self.assertEqual([g[0] for g in english[1]], ["noun", "verb"])
+        self.assertIsNone(self.json_of(self.google_web({**query, "dt": "t"}))[1])  # no dt=bd: no dictionary
+
+        # Several sentences come back as segments that only together make the translation.
+        segments = self.json_of(self.google_web({**query, "tl": "de", "q": "One. Two? Three\nFour"}))[0]
+        self.assertEqual([s[1] for s in segments], ["One. ", "Two? ", "Three\n", "Four"])
+        self.assertEqual("".join(s[0] for s in segments), "de:One. Two? Three\nFour")
+        detected = self.json_of(self.google_web({**query, "sl": "auto", "tl": "en", "q": "打印"}))
+        self.assertEqual((detected[0][0][0], detected[2], detected[8][0]), ("print", "zh-CN", ["zh-CN"]))
+
+        obj = self.json_of(self.google_web({**query, "q": "hello", "hl": "zh-CN", "dj": "1"}))
+        self.assertEqual(obj["sentences"], [{"trans": "你好", "orig": "hello", "backend": 10}])
+        self.assertEqual(obj["src"], "en")
+        self.assertEqual(obj["dict"][0]["pos"], "感叹词")
+        self.assertEqual(obj["dict"][0]["terms"], ["你好!", "喂!"])
+        self.assertEqual(obj["dict"][0]["entry"][0],
+                         {"word": "你好!", "reverse_translation": ["Hello!", "Hi!", "Hallo!"], "score": 0.13323711})
+        self.assertNotIn("dict", self.json_of(self.google_web({**query, "q": "abc", "dj": "1"})))
+
+        self.assertEqual(self.json_of(self.google_web({**query, "q": "y" * 5000, "tl": "de"}))[0][0][0][:4], "de:y")
+        code, headers, body = self.google_web({**query, "q": "y" * 5001})
+        self.assertEqual((code, headers["Content-Type"]), (413, "text/html; charset=UTF-8"))
+        self.assertIn("<p><b>413.</b> <ins>That’s an error.</ins>\n  <p>Your client issued a request that was too "
+                      "large.  <ins>That’s all we know.</ins>", body.decode())
+        self.assertEqual(self.google_web({**query, "tl": "xx"})[0], 400)
+
+    def raw_get(self, path):
+        """A GET that does not follow redirects: (status, headers, body)."""
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        try:
+            connection.request("GET", path)
+            reply = connection.getresponse()
+            return reply.status, reply.headers, reply.read()
+        finally:
+            connection.close()
+
+    def test_google_web_refused_clients(self):
+        query = {"sl": "en", "tl": "zh-CN", "dt": "t", "q": "x"}
+        code, _, body = self.google_web({"client": "gtx", **query})
+        self.assertEqual(code, 429)
+        self.assertIn(b"Our systems have detected unusual traffic from your computer network.", body)
+        for client in ("t", "webapp"):
+            with self.subTest(client=client):
+                code, _, body = self.google_web({"client": client, **query})
+                self.assertEqual(code, 403)
+                self.assertIn("Your client does not have permission to get URL <code>/translate_a/single</code> "
+                              "from this server.", body.decode())
+        self.json_of(self.google_web({"client": "dict-chrome-ex", **query}))
+
+        self.configure("service=google-web&refused_clients=dict-chrome-ex&redirect=1")
+        self.json_of(self.google_web({"client": "gtx", **query}))
+        code, headers, _ = self.raw_get("/translate_a/single?client=dict-chrome-ex&sl=en&tl=de&q=x")
+        self.assertEqual(code, 302)
+        location = urllib.parse.urlsplit(headers["Location"])
+        self.assertEqual(location.path, "/sorry/index")
+        self.assertEqual(urllib.parse.parse_qs(location.query)["continue"],
+                         ["http://127.0.0.1:%d/translate_a/single?client=dict-chrome-ex&sl=en&tl=de&q=x" % self.port])
+        code, _, body = self.call(headers["Location"])  # following it leads to the /sorry/ page
+        self.assertEqual(code, 429)
+        self.assertIn(b"URL: http://127.0.0.1:%d/translate_a/single?client=dict-chrome-ex&amp;sl=en" % self.port, body)
+
+    def test_google_web_speech(self):
+        speak = lambda client, text: self.call("/translate_tts?" + urllib.parse.urlencode(
+            {"ie": "UTF-8", **({"client": client} if client else {}), "tl": "zh-CN", "q": text}))
+        code, headers, body = speak("tw-ob", "好" * 200)
+        self.assertEqual((code, headers["Content-Type"], body), (200, "audio/mpeg", MP3))
+        code, headers, body = speak("tw-ob", "好" * 201)
+        self.assertEqual((code, headers["Content-Type"]), (400, "text/html; charset=UTF-8"))
+        self.assertIn("<title>Error 400 (Bad Request)!!1</title>", body.decode())
+        self.assertIn("Your client has issued a malformed or illegal request.", body.decode())
+        self.assertEqual(speak("gtx", "x")[0], 429)
+        self.assertEqual(speak("t", "x")[0], 403)
+        self.assertEqual(speak(None, "好" * 500)[2], MP3)  # without a client: the classic endpoint
+
+    # Faults on the new services and concurrency ----------------------------------------------
+
+    def test_faults_on_new_services(self):
+        deepl = lambda: self.post_json("/v2/translate", {"text": ["x"], "target_lang": "DE"})
+        microsoft = lambda: self.post_json("/translate?api-version=3.0&to=de", [{"Text": "x"}])
+        lookup = lambda: self.post_json("/dictionary/lookup?api-version=3.0&from=en&to=de", [{"Text": "x"}])
+        web = lambda: self.google_web({"client": "dict-chrome-ex", "sl": "en", "tl": "de", "dt": "t", "q": "x"})
+        self.get("/_mode?fault=status&code=503")
+        self.assertEqual(self.json_of(deepl(), 503), {"message": "Service unavailable"})
+        self.assertEqual(self.json_of(microsoft(), 503)["error"]["code"], 503000)
+        self.assertEqual(self.json_of(lookup(), 503)["error"]["code"], 503000)
+        code, _, body = web()
+        self.assertEqual(code, 503)
+        self.assertIn("<p><b>503.</b> <ins>That’s an error.</ins>", body.decode())
+        self.get("/_mode?fault=status&code=429")
+        self.assertEqual(self.json_of(microsoft(), 429)["error"]["code"], 429000)
+        self.get("/_mode?fault=badjson")
+        for reply in (deepl(), microsoft(), lookup(), web(), self.call("/frontend/settings")):
+            self.assertEqual(reply[0], 200)
+            self.assertRaises(ValueError, json.loads, reply[2])
+        self.get("/_mode?fault=wrongtypes")
+        self.assertIsInstance(json.loads(deepl()[2])["translations"], dict)
+        self.assertIsInstance(json.loads(microsoft()[2]), dict)
+        self.assertIsInstance(json.loads(web()[2]), dict)
+        self.get("/_mode?fault=nul")
+        self.assertIn(b"a\x00b", deepl()[2])
+
+    def test_concurrency(self):
+        self.configure("service=deepl&delay_ms=300")
+        replies = []
+        send = lambda: replies.append(self.post_json("/v2/translate", {"text": ["x"], "target_lang": "DE"})[0])
+        threads = [threading.Thread(target=send) for _ in range(5)]
+        started = time.monotonic()
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        self.assertLess(time.monotonic() - started, 1.2)  # answered side by side, not one after another
+        self.assertEqual(replies, [200] * 5)
+        self.assertEqual(self.get("/_concurrency?service=deepl"), b"5")
+        self.assertEqual(self.get("/_concurrency?service=microsoft"), b"0")
+        self.get("/_reset")
+        self.assertEqual(self.get("/_concurrency?service=deepl"), b"0")
+        self.post_json("/v2/translate", {"text": ["x"], "target_lang": "DE"})
+        self.post_json("/v2/translate", {"text": ["x"], "target_lang": "DE"})
+        self.assertEqual(self.get("/_concurrency?service=deepl"), b"1")  # one after the other
+        self.assertEqual(self.call("/_concurrency?service=yandex")[0], 400)
 
     # TLS --------------------------------------------------------------------------------------
 

@@ -1,5 +1,11 @@
 // Translation engines end to end: the real window, the real WinInet client and the stand-in
 // speaking LibreTranslate's API, over HTTP and TLS.
+#include <algorithm>
+#include <chrono>
+
+#include "net/url.h"
+#include "runtime/utf.h"
+#include "speech/media_player.h"
 #include "speech/speech_output.h"
 #include "tests/shell/shell_fixture.h"
 
@@ -225,4 +231,132 @@ TEST_F(Engine, LingvaShowsDictionaryLinesAndSpeaksWithoutAKey) {
     standin::mode("fault=status&code=500");
     EXPECT_EQ(translated_text("x"),
               "翻译失败：Lingva 返回 HTTP 500：An error occurred while retrieving the translation");
+}
+
+namespace {
+
+// The part of a recorded request line between the path prefix and " HTTP/1.1", decoded.
+std::string decoded_text_after(const std::string& record, const std::string& prefix) {
+    std::string line = standin::request_line(record);
+    size_t from = line.find(prefix) + prefix.size();
+    return net::url_decode(line.substr(from, line.rfind(' ') - from));
+}
+
+int concurrency_of(const std::string& service) { return std::stoi("0" + standin::get("/_concurrency?service=" + service)); }
+
+}  // namespace
+
+TEST_F(Engine, LingvaAsTheRealServiceTakesIt) {
+    use_engine("lingva", "http://" + standin::host());
+    // Traditional Chinese is a target of Lingva's only: as the source it goes as Chinese.
+    shell::set_ticked(Control::选择框1, false);
+    shell::set_selection(Control::源语言组合框, 1);
+    shell::set_selection(Control::目标语言组合框, 2);
+    EXPECT_EQ(translated_text("打印"), "print");
+    EXPECT_EQ(standin::request_line(standin::log().back()).rfind("GET /api/v1/zh/en/", 0), 0u);
+
+    // Empty clauses are not sent: a URL with an empty last segment is no request Lingva answers.
+    standin::reset();
+    shell::set_selection(Control::源语言组合框, 2);
+    shell::set_selection(Control::目标语言组合框, 0);
+    EXPECT_EQ(translated_text("a,,b\r\n,c"), "zh:a,,zh:b.\r\n,zh:c.\r\n");
+    EXPECT_EQ(requests_to("/api/v1/en/zh/").size(), 3u);
+
+    // A line longer than a URL takes goes in parts and comes back whole, in order.
+    standin::reset();
+    std::string line;
+    for (int i = 0; i < 300; ++i) line += "word" + std::to_string(i) + " ";  // about 2,300 bytes
+    line += "end";
+    std::string result = translated_text(line);
+    auto parts = requests_to("/api/v1/en/zh/");
+    ASSERT_GE(parts.size(), 2u);
+    std::string joined;
+    for (const std::string& part : parts) {
+        std::string text = decoded_text_after(part, "/api/v1/en/zh/");
+        EXPECT_LE(text.size(), 1500u);
+        joined += (joined.empty() ? "" : " ") + text;
+    }
+    EXPECT_EQ(joined, line);
+    EXPECT_EQ(result.rfind("zh:word0 word1", 0), 0u);
+    EXPECT_EQ(result.substr(result.size() - 3), "end");
+}
+
+TEST_F(Engine, LingvaSendsSeveralLinesSideBySide) {
+    use_engine("lingva", "http://" + standin::host());
+    standin::get("/_config?service=lingva&delay_ms=100");
+    std::string source, expected;
+    for (int i = 0; i < 20; ++i) source += "line" + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 20; ++i) expected += "zh:line" + std::to_string(i) + ".\r\n";
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(translated_text(source), expected);
+    auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(concurrency_of("lingva"), 4) << "four in flight to the server, never more";
+    EXPECT_LT(took, std::chrono::milliseconds(20 * 100)) << "not one after another";
+
+    // A refusal of any of them is the usual one line, and nothing half-translated shows.
+    standin::reset();
+    standin::mode("fault=status&code=429");
+    EXPECT_EQ(translated_text(source).rfind("翻译失败：Lingva 返回 HTTP 429", 0), 0u);
+}
+
+TEST_F(Engine, LibreTranslateKeepsWithinTheServersLimits) {
+    std::string sentence = "This sentence has exactly fifty characters in it. ";
+    std::string text;
+    for (int i = 0; i < 12; ++i) text += sentence;
+    text.pop_back();
+    std::string expected_start = "zh:This sentence";
+
+    // The limit the server tells at /frontend/settings: every request within it, the line whole.
+    standin::get("/_config?service=libretranslate&char_limit=120");
+    std::string result = translated_text(text);
+    EXPECT_EQ(result.rfind(expected_start, 0), 0u) << result;
+    EXPECT_EQ(result.substr(result.size() - std::string("characters in it。").size()), "characters in it。") << result;
+    auto requests = requests_to("/translate");
+    EXPECT_GE(requests.size(), 5u);
+    for (const std::string& record : requests) EXPECT_LE(body_of(record).size(), 120u + 80u);
+
+    // A proxy in front refusing large bodies with its own 413 page: batches are halved.
+    standin::reset();
+    standin::get("/_config?service=libretranslate&proxy_body_limit=200");
+    std::string lines, expected_lines;
+    for (int i = 0; i < 10; ++i) lines += "line number " + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 10; ++i) expected_lines += "zh:line number " + std::to_string(i) + ".\r\n";
+    EXPECT_EQ(translated_text(lines), expected_lines);
+
+    // The server's limit error in another language: the numbers are read all the same.
+    standin::reset();
+    standin::get("/_config?service=libretranslate&batch_limit=3&locale=de");
+    EXPECT_EQ(translated_text(lines), expected_lines);
+}
+
+TEST_F(Engine, LongTextsAreSpokenInPartsAsOneClip) {
+    engines::Settings settings = standin::settings();
+    settings.speech_section = true;
+    settings.speech = {"lingva", "http://" + standin::host(), "", false, std::string()};
+    engines::use_settings(settings);
+    translate::targetLanguageCode.set("en");
+    std::string line;
+    for (int i = 0; i < 30; ++i) line += "Part " + std::to_string(i) + " of a long line to speak. ";
+    shell::set_content(Control::已翻译结果, line);
+    std::vector<std::string> commands;
+    speech::observe_media_commands([&](const std::string& command, bool) { commands.push_back(command); });
+    speak_result();
+    speech::observe_media_commands(nullptr);
+    auto audio = requests_to("/api/v1/audio/");
+    ASSERT_GE(audio.size(), 5u);
+    for (const std::string& record : audio) {
+        EXPECT_LE(runtime::utf8_to_utf16(decoded_text_after(record, "/api/v1/audio/en/")).size(), 200u);
+    }
+    // One file of every part's frames, as long as all of them: the player plays it whole.
+    std::string one_part = test_support::read_file(test_support::windows_path(test_support::environment("TARVIK_TEST_MP3")));
+    EXPECT_GT(test_support::read_file(speech::result_speech_file()).size(), one_part.size() * (audio.size() - 1));
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "play " + speech::media_alias()), commands.end());
+
+    // The same text with another speech engine is fetched anew, not replayed from the file.
+    standin::reset();
+    settings.speech = {"lingva", "http://localhost:" + test_support::environment("TARVIK_STANDIN_PORT"), "", false,
+                       std::string()};
+    engines::use_settings(settings);
+    speak_result();
+    EXPECT_GE(requests_to("/api/v1/audio/").size(), 5u);
 }

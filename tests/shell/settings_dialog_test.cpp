@@ -21,6 +21,18 @@ void pick(HWND dialog, int list, const std::string& item) {
 
 std::string text_of(HWND dialog, int field) { return test_support::text_of(GetDlgItem(dialog, field)); }
 
+// Answers the message box the dialog shows (IDOK, IDYES or IDNO) and gives its text.
+std::string answer_message_box(int answer) {
+    HWND box = wait_for_dialog(false);
+    if (!box) return "no message box";
+    std::string text = test_support::text_of(GetDlgItem(box, 0xFFFF));
+    SendMessageW(box, WM_COMMAND, answer, 0);
+    test_support::wait_until([] { return find_dialog(false) == nullptr; }, 5000);
+    return text;
+}
+
+void press(HWND dialog, int button) { PostMessageW(GetDlgItem(dialog, button), BM_CLICK, 0, 0); }
+
 class SettingsDialog : public WindowTest {
 protected:
     void SetUp() override {
@@ -96,15 +108,16 @@ TEST_F(SettingsDialog, AFailedWriteSaysSoAndKeepsTheOldFile) {
     std::string message;
     open_dialog([&](HWND dialog) {
         pick(dialog, shell::kTranslationEngineField, "libretranslate");
-        PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-        HWND box = wait_for_dialog(false);
-        ASSERT_NE(box, nullptr);
-        message = test_support::text_of(GetDlgItem(box, 0xFFFF));  // the message box's text
-        SendMessageW(box, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(test_support::wait_until([] { return find_dialog(false) == nullptr; }, 5000));
+        set_text(dialog, shell::kTranslationAddressField, "https://lt.example");
+        press(dialog, IDOK);
+        message = answer_message_box(IDOK);
+        // What the user typed is still there, to save once the file can be written.
+        EXPECT_EQ(text_of(dialog, shell::kTranslationEngineField), "libretranslate");
+        EXPECT_EQ(text_of(dialog, shell::kTranslationAddressField), "https://lt.example");
         SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
     });
-    EXPECT_NE(message.find("无法保存设置"), std::string::npos) << message;
+    EXPECT_NE(message.find("无法保存设置：" + settings_file()), std::string::npos) << "which file" << message;
+    EXPECT_NE(message.find("管理员"), std::string::npos) << "what to do";
     EXPECT_EQ(test_support::read_file(settings_file()), old);
     EXPECT_EQ(engines::load_settings().web_host, "web.test");
 }
@@ -119,4 +132,60 @@ TEST_F(SettingsDialog, ClassicHostsFromTheFile) {
     EXPECT_EQ(shell::content(Control::已翻译结果), "Hello\r\n\r\n感叹词: 1.hello  2.hi  3.how do you do  ");
     EXPECT_EQ(standin::count("/translate_a"), 1);
     EXPECT_EQ(engines::speech_host(engines::current_settings()), "speech.test:81");
+}
+
+TEST_F(SettingsDialog, AHandWrittenFileKeepsEveryLineTheUserDidNotChange) {
+    const std::string hand_written =
+        "\xEF\xBB\xBF; my settings, written in Notepad\r\n"
+        "[translation]\r\n"
+        "engine=google\r\n"
+        "address=  https://a.test  \r\n"
+        "key=dpapi:AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\r\n"
+        "# a key of our own, kept\r\n"
+        "timeout=30\r\n"
+        "\r\n"
+        "[classic]\r\n"
+        "web_host=web.test\r\n";
+    runtime::write_file(settings_file(), runtime::to_bytes(hand_written));
+    open_dialog([](HWND dialog) {
+        // An unknown engine is shown as it is written, not as a name that begins the same.
+        EXPECT_EQ(text_of(dialog, shell::kTranslationEngineField), "google");
+        EXPECT_EQ(text_of(dialog, shell::kTranslationAddressField), "https://a.test");
+        // A key of another Windows user is said to be one, and is not erased by saving.
+        EXPECT_EQ(text_of(dialog, shell::kTranslationKeyField), "（其他用户保存的密钥，无法读取）");
+        EXPECT_EQ(SendMessageW(GetDlgItem(dialog, shell::kTranslationKeyField), EM_GETPASSWORDCHAR, 0, 0), 0);
+        pick(dialog, shell::kTranslationEngineField, "lingva");
+        press(dialog, IDOK);
+    });
+    std::string expected = hand_written.substr(3);  // UTF-8 without the mark
+    expected.replace(expected.find("engine=google"), 13, "engine=lingva");
+    EXPECT_EQ(test_support::read_file(settings_file()), expected);
+}
+
+TEST_F(SettingsDialog, PastedSpacesGoAndAKeyForPlainHttpIsConfirmed) {
+    open_dialog([](HWND dialog) {
+        pick(dialog, shell::kTranslationEngineField, "libretranslate");
+        set_text(dialog, shell::kTranslationAddressField, " \thttp://192.168.1.20:5000  ");
+        set_text(dialog, shell::kTranslationKeyField, "  my-key\t");
+        press(dialog, IDOK);
+        // The key would cross the network in the clear: the user is asked first.
+        std::string question = answer_message_box(IDNO);
+        EXPECT_NE(question.find("明文"), std::string::npos) << question;
+        EXPECT_NE(question.find("http://192.168.1.20:5000"), std::string::npos) << question;
+        EXPECT_TRUE(IsWindow(dialog)) << "not saved: the dialog stays";
+        press(dialog, IDOK);
+        answer_message_box(IDYES);
+    });
+    engines::Settings saved = engines::load_settings();
+    EXPECT_EQ(saved.translation.address, "http://192.168.1.20:5000");
+    EXPECT_EQ(saved.translation.key, "my-key");
+    EXPECT_EQ(test_support::read_file(settings_file()).find("my-key"), std::string::npos);
+
+    // Over https, or to this computer, nobody is asked.
+    open_dialog([](HWND dialog) {
+        set_text(dialog, shell::kTranslationAddressField, "lt.example");
+        set_text(dialog, shell::kTranslationKeyField, "other-key");
+        SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(engines::load_settings().translation.key, "other-key");
 }
