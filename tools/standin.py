@@ -201,6 +201,12 @@ CANNED = {
     "打印": '[[["print","打印","",""]],[["名词",["打印","印刷品"]],["动词",["打印"]]],"zh-CN",,[[0]],0]',
 }
 
+# Translations into other scripts, for pictures of the window: by text and target.
+CANNED_BY_TARGET = {
+    ("Good morning and welcome to Seoul", "ko"): "좋은 아침입니다. 서울에 오신 것을 환영합니다",
+    ("你好，世界。今天天气很好。", "de"): "Hallo Welt. Das Wetter ist heute schön – grüß dich!",
+}
+
 ERROR_PAGE = "<html><head><title>Error {code}</title></head><body><h1>{code}</h1><p>Sorry.</p></body></html>"
 
 # Canned translations of the new services, by text and target family (see family()).
@@ -534,7 +540,8 @@ def translate_reply(query):
         return CANNED[text]
     sl = query.get("sl", [""])[0]
     tl = query.get("tl", [""])[0]
-    return '[[["%s","%s","",""]],,"%s",,[[0]],0]' % (quote_json(tl + ":" + text), quote_json(text), sl)
+    translation = CANNED_BY_TARGET.get((text, tl), tl + ":" + text)
+    return '[[["%s","%s","",""]],,"%s",,[[0]],0]' % (quote_json(translation), quote_json(text), sl)
 
 
 def family(code):
