@@ -132,13 +132,13 @@ std::optional<Text> ini_value(const IniLines& ini, const Text& section, const Te
 
 bool ini_has_section(const IniLines& ini, const Text& section) { return section_end(ini, section).has_value(); }
 
-void ini_set(IniLines& ini, const Text& section, const Text& key, const Text& value) {
+void ini_set(IniLines& ini, const Text& section, const Text& key, const Text& value, bool write_empty) {
     if (std::optional<size_t> index = key_index(ini, section, key)) {
         Text written_key = key_line_of(ini.lines[*index])->key;
         if (key_line_of(ini.lines[*index])->value != value) ini.lines[*index] = written_key + "=" + value;
         return;
     }
-    if (value.empty()) return;
+    if (value.empty() && !write_empty) return;
     std::optional<size_t> end = section_end(ini, section);
     if (!end) {
         if (!ini.lines.empty() && !trimmed(ini.lines.back()).empty()) ini.lines.push_back("");

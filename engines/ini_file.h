@@ -29,8 +29,8 @@ bool ini_has_section(const IniLines& ini, const Text& section);
 
 // Replaces the key's value where it stands (the first of repeated keys), or adds the key at the end
 // of its section, or the section at the end of the file. An empty value for a key that is not
-// there adds nothing.
-void ini_set(IniLines& ini, const Text& section, const Text& key, const Text& value);
+// there adds nothing, unless the empty value says something (write_empty).
+void ini_set(IniLines& ini, const Text& section, const Text& key, const Text& value, bool write_empty = false);
 // Takes the section's header and its keys out; comments and blank lines in it stay.
 void ini_remove_section(IniLines& ini, const Text& section);
 

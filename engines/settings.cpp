@@ -9,6 +9,8 @@ const char kLibreTranslate[] = "libretranslate";
 const char kGoogleCloud[] = "google-cloud";
 const char kLingva[] = "lingva";
 const char kNoSpeech[] = "none";
+const char kSelectionHotkey[] = "Ctrl+Alt+E";
+const char kClipboardHotkey[] = "Ctrl+Alt+C";
 
 namespace {
 
@@ -43,6 +45,16 @@ void write_service(IniLines& ini, const char* section, const ServiceSettings& se
     ini_set(ini, section, "client", one_line(service.client));
 }
 
+// A hotkey's empty value turns it off, so it is read even when empty, and a default is written only
+// over a value the file holds.
+void take_hotkey(const SettingLookup& lookup, const char* key, Text& value) {
+    if (std::optional<Text> found = lookup("hotkeys", key)) value = *found;
+}
+
+void write_hotkey(IniLines& ini, const char* key, const Text& value, const char* by_default) {
+    if (value != by_default || ini_value(ini, "hotkeys", key)) ini_set(ini, "hotkeys", key, one_line(value), true);
+}
+
 Text or_build(const Text& host, const char* build_host) { return host.empty() ? Text(build_host) : host; }
 
 }  // namespace
@@ -59,6 +71,10 @@ Settings read_settings(const SettingLookup& lookup, bool has_speech_section) {
     take(lookup, "classic", "translate_host", settings.translate_host);
     take(lookup, "classic", "speech_host", settings.speech_host);
     take(lookup, "classic", "web_host", settings.web_host);
+    take_hotkey(lookup, "selection", settings.selection_hotkey);
+    take_hotkey(lookup, "clipboard", settings.clipboard_hotkey);
+    std::optional<Text> tray = lookup("window", "minimize_to_tray");
+    settings.minimize_to_tray = !tray || *tray != "0";
     return settings;
 }
 
@@ -69,6 +85,8 @@ void write_settings(IniLines& ini, const Settings& settings) {
     } else {
         ini_remove_section(ini, "speech");
     }
+    write_hotkey(ini, "selection", settings.selection_hotkey, kSelectionHotkey);
+    write_hotkey(ini, "clipboard", settings.clipboard_hotkey, kClipboardHotkey);
 }
 
 }  // namespace engines

@@ -13,6 +13,9 @@ namespace engines {
 using runtime::Text;
 
 // One [translation] or [speech] section: the engine's name as written, its address and its key.
+extern const char kSelectionHotkey[];
+extern const char kClipboardHotkey[];
+
 struct ServiceSettings {
     Text engine = "classic";
     Text address;
@@ -34,6 +37,11 @@ struct Settings {
     Text translate_host;
     Text speech_host;
     Text web_host;
+    // [hotkeys]: the system-wide keys as written ("Ctrl+Alt+E"), empty for none. [window]: whether
+    // minimizing puts the window away in the notification area.
+    Text selection_hotkey = kSelectionHotkey;
+    Text clipboard_hotkey = kClipboardHotkey;
+    bool minimize_to_tray = true;
 };
 
 // The classic endpoints' hosts in force: the file's, or the build's.
@@ -48,7 +56,7 @@ Settings read_settings(const SettingLookup& lookup, bool has_speech_section);
 
 // Writes what the settings dialog sets into the file's lines: both services' engines, addresses
 // and stored keys (every key protected by the caller first), the [speech] section only when
-// there is to be one. Lines that say the same already stay as they are.
+// there is to be one, and the hotkeys. Lines that say the same already stay as they are.
 void write_settings(IniLines& ini, const Settings& settings);
 
 // Names as they stand in the file.

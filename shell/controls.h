@@ -58,5 +58,7 @@ void bind_control(Control control, void* window);
 // by contents() and has been answered.
 bool answer_control_request(unsigned message, std::intptr_t argument);
 void* native_window(Control control);
+// The window that holds the controls.
+void* parent_window();
 
 }  // namespace shell

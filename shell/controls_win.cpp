@@ -111,3 +111,12 @@ void focus(Control control) {
 }
 
 }  // namespace shell
+
+namespace shell {
+
+void* parent_window() {
+    HWND control = window_of(Control::要翻译的);
+    return control ? GetParent(control) : nullptr;
+}
+
+}  // namespace shell

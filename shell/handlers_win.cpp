@@ -34,7 +34,7 @@ void run_speech(void (*routine)(speech::SpeechWindow&, speech::SpeechOutput&)) {
     engines::Settings settings = engines::current_settings();
     engines::Choice choice = engines::speech_engine(settings);
     if (!choice.problem.empty()) {
-        MessageBoxW(GetAncestor(static_cast<HWND>(native_window(Control::已翻译结果)), GA_ROOT),
+        MessageBoxW(static_cast<HWND>(parent_window()),
                     runtime::wide(choice.problem).c_str(), L"Tarvik", MB_OK | MB_ICONWARNING);
         return;
     }

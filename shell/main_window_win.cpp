@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "engines/settings_file.h"
 #include "runtime/utf.h"
+#include "shell/anywhere.h"
 #include "shell/controls.h"
 #include "shell/dpi.h"
 #include "shell/resource_ids.h"
@@ -186,8 +188,21 @@ const ControlDescription* description_of_id(WPARAM w) {
     return &control_descriptions()[index];
 }
 
+void settings_command(HWND window) {
+    if (!show_settings_dialog(window)) return;
+    runtime::Text problem = register_hotkeys(window, engines::current_settings());
+    if (!problem.empty()) {
+        MessageBoxW(window, runtime::wide(problem).c_str(), runtime::wide(kSettingsDialogTitle).c_str(),
+                    MB_OK | MB_ICONWARNING);
+    }
+}
+
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (answer_control_request(message, l)) return 0;
+    if (is_taskbar_created(message)) {
+        add_tray_icon(window);
+        return 0;
+    }
     switch (message) {
         case WM_CREATE: create_controls(window); return 0;
         case WM_COMMAND: {
@@ -207,12 +222,20 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
         }
         case WM_SYSCOMMAND:
             if ((w & kSystemCommandMask) != kSettingsCommand) break;
-            show_settings_dialog(window);
+            settings_command(window);
             return 0;
+        case WM_SIZE:
+            if (w == SIZE_MINIMIZED) minimized(window);
+            return 0;
+        case WM_HOTKEY: hotkey_pressed(static_cast<int>(w)); return 0;
+        case kAfterStartMessage: start_from_anywhere(window); return 0;
+        case kTrayMessage: tray_icon_message(window, l); return 0;
+        case kCapturedMessage: take_captured(window, reinterpret_cast<const void*>(l)); return 0;
         case WM_DPICHANGED:
             on_dpi_changed(window, LOWORD(w), *reinterpret_cast<const RECT*>(l));
             return 0;
         case WM_DESTROY:
+            stop_from_anywhere(window);
             shutdown_handler();
             speech::destroy_media_player();
             PostQuitMessage(0);
@@ -267,6 +290,8 @@ void* create_main_window(int show_command) {
         ShowWindow(window, show_command);
         startup_handler();
         UpdateWindow(window);
+        // The hotkeys and the tray icon wait until the window has been drawn and answers.
+        PostMessageW(window, kAfterStartMessage, 0, 0);
     }
     return window;
 }

@@ -1,5 +1,6 @@
 // The settings dialog, opened from the main window's system menu: which engine translates and
-// which speaks, their addresses and keys. 确定 writes tarvik.ini whole; 取消 changes nothing.
+// which speaks, their addresses and keys, the two hotkeys, and whether the program starts with
+// Windows. 确定 writes tarvik.ini whole; 取消 changes nothing.
 #pragma once
 
 namespace shell {
@@ -17,6 +18,9 @@ enum SettingsField : int {
     kSpeechEngineField,
     kSpeechAddressField,
     kSpeechKeyField,
+    kSelectionHotkeyField,
+    kClipboardHotkeyField,
+    kAutostartField,
 };
 
 void add_settings_menu_item(void* main_window);

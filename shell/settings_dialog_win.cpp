@@ -5,7 +5,9 @@
 #include "engines/engine.h"
 #include "engines/settings_file.h"
 #include "runtime/utf.h"
+#include "shell/autostart.h"
 #include "shell/dpi.h"
+#include "shell/hotkey.h"
 #include "shell/settings_dialog.h"
 #include "shell/window_description.h"
 
@@ -24,8 +26,8 @@ const char kSpeechByDefault[] = "（默认）";
 // Shown in a key field in place of a key that this Windows user cannot decrypt.
 const char kUnreadableKey[] = "（其他用户保存的密钥，无法读取）";
 // Labels need ids of their own too, so that a new DPI can find them.
-enum LabelId : int { kLabel1 = 2101, kLabel2, kLabel3, kLabel4, kLabel5, kLabel6 };
-const int kClientWidth = 380, kClientHeight = 252;
+enum LabelId : int { kLabel1 = 2101, kLabel2, kLabel3, kLabel4, kLabel5, kLabel6, kLabel7, kLabel8 };
+const int kClientWidth = 380, kClientHeight = 358;
 const int kOpenListHeight = 120;
 
 struct DialogControl {
@@ -56,8 +58,13 @@ const std::vector<DialogControl>& dialog_controls() {
         {kSpeechAddressField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 148, 266, 24, ""},
         {kLabel6, L"STATIC", kChild, 0, 12, 184, 84, 20, "朗读密钥："},
         {kSpeechKeyField, L"EDIT", kField | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 180, 266, 24, ""},
-        {IDOK, L"BUTTON", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 196, 214, 80, 28, "确定"},
-        {IDCANCEL, L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, 286, 214, 80, 28, "取消"},
+        {kLabel7, L"STATIC", kChild, 0, 12, 224, 84, 20, "划词翻译："},
+        {kSelectionHotkeyField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 220, 266, 24, ""},
+        {kLabel8, L"STATIC", kChild, 0, 12, 256, 84, 20, "剪贴板翻译："},
+        {kClipboardHotkeyField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 252, 266, 24, ""},
+        {kAutostartField, L"BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 100, 284, 266, 24, "开机时启动"},
+        {IDOK, L"BUTTON", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 196, 320, 80, 28, "确定"},
+        {IDCANCEL, L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, 286, 320, 80, 28, "取消"},
     };
     return controls;
 }
@@ -97,6 +104,7 @@ struct Layout {
     bool translation_key_typed = false;
     bool speech_key_typed = false;
     bool filled = false;
+    bool starts_with_windows = false;
 };
 
 Layout& layout_of(HWND dialog) { return *reinterpret_cast<Layout*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
@@ -169,6 +177,8 @@ void show_settings(HWND dialog, const engines::Settings& settings) {
               settings.speech_section ? settings.speech.engine : kSpeechByDefault);
     set_field(dialog, kSpeechAddressField, settings.speech.address);
     show_key(dialog, kSpeechKeyField, settings.speech);
+    set_field(dialog, kSelectionHotkeyField, settings.selection_hotkey);
+    set_field(dialog, kClipboardHotkeyField, settings.clipboard_hotkey);
 }
 
 // A key field the user changed gives a key to protect; one left alone keeps what the file held.
@@ -195,7 +205,52 @@ engines::Settings read_fields(HWND dialog, const Layout& layout) {
     settings.speech =
         read_service(dialog, layout.opened.speech, settings.speech_section ? speech_engine : Text(engines::kClassic),
                      kSpeechAddressField, kSpeechKeyField, layout.speech_key_typed);
+    settings.selection_hotkey = field_text(dialog, kSelectionHotkeyField);
+    settings.clipboard_hotkey = field_text(dialog, kClipboardHotkeyField);
     return settings;
+}
+
+void say(HWND dialog, const Text& problem) {
+    MessageBoxW(dialog, wide(problem).c_str(), wide(kSettingsDialogTitle).c_str(), MB_OK | MB_ICONERROR);
+}
+
+// A hotkey as written in the file: its canonical name, empty for none. Nothing when it cannot be
+// one, which is said.
+std::optional<Text> hotkey_of(HWND dialog, const Text& written) {
+    if (written.empty()) return Text();
+    std::optional<Hotkey> hotkey = parse_hotkey(written);
+    if (hotkey) return hotkey_name(*hotkey);
+    say(dialog, "快捷键“" + written +
+                    "”无法识别。请写成 Ctrl+Alt+E 这样：Ctrl、Alt 或 Win 加一个字母、数字、F1 到 F24、Space、"
+                    "Insert、Delete、Home、End、PageUp、PageDown、方向键或 Pause（F1 到 F24 也可单用）；留空则不用快捷键。");
+    return std::nullopt;
+}
+
+bool hotkeys_accepted(HWND dialog, engines::Settings& settings) {
+    std::optional<Text> selection = hotkey_of(dialog, settings.selection_hotkey);
+    if (!selection) return false;
+    std::optional<Text> clipboard = hotkey_of(dialog, settings.clipboard_hotkey);
+    if (!clipboard) return false;
+    if (!selection->empty() && *selection == *clipboard) {
+        say(dialog, "两个快捷键相同（" + *selection + "）：请给它们不同的按键。");
+        return false;
+    }
+    settings.selection_hotkey = *selection;
+    settings.clipboard_hotkey = *clipboard;
+    return true;
+}
+
+bool autostart_saved(HWND dialog) {
+    bool ticked = IsDlgButtonChecked(dialog, kAutostartField) == BST_CHECKED;
+    Layout& layout = layout_of(dialog);
+    if (ticked == layout.starts_with_windows) return true;
+    if (set_start_with_windows(ticked)) {
+        layout.starts_with_windows = ticked;
+        return true;
+    }
+    say(dialog, "未能更改“开机时启动”：Windows 拒绝写入注册表项 HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
+                "CurrentVersion\\Run。");
+    return false;
 }
 
 void place(HWND dialog, int dpi) {
@@ -225,12 +280,13 @@ void save(HWND dialog) {
     engines::Settings settings = read_fields(dialog, layout_of(dialog));
     if (!clear_key_accepted(dialog, settings.translation)) return;
     if (settings.speech_section && !clear_key_accepted(dialog, settings.speech)) return;
+    if (!hotkeys_accepted(dialog, settings) || !autostart_saved(dialog)) return;
     engines::SaveResult result = engines::save_settings(settings);
-    if (result.saved) {
-        EndDialog(dialog, IDOK);
+    if (!result.saved) {
+        say(dialog, result.problem);
         return;
     }
-    MessageBoxW(dialog, wide(result.problem).c_str(), wide(kSettingsDialogTitle).c_str(), MB_OK | MB_ICONERROR);
+    EndDialog(dialog, IDOK);
 }
 
 void note_key_typed(HWND dialog, int field) {
@@ -250,6 +306,8 @@ INT_PTR CALLBACK dialog_proc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
             SetWindowTextW(dialog, wide(kSettingsDialogTitle).c_str());
             create_controls(dialog, layout);
             show_settings(dialog, layout.opened);
+            layout.starts_with_windows = starts_with_windows();
+            CheckDlgButton(dialog, kAutostartField, layout.starts_with_windows ? BST_CHECKED : BST_UNCHECKED);
             layout.filled = true;
             place(dialog, layout.dpi);
             SetFocus(GetDlgItem(dialog, kTranslationEngineField));

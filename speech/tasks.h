@@ -10,6 +10,8 @@ namespace tasks {
 
 // 1 while the work runs. A worker lowers its own flag as its last step.
 extern std::atomic<int> translationBusy;
+// While a hotkey's capture takes the text from the program in front.
+extern std::atomic<int> captureBusy;
 extern std::atomic<int> resultSpeechBusy;
 extern std::atomic<int> sourceSpeechBusy;
 extern std::atomic<int> trimmerFlag;

@@ -6,6 +6,7 @@
 namespace tasks {
 
 std::atomic<int> translationBusy{0};
+std::atomic<int> captureBusy{0};
 std::atomic<int> resultSpeechBusy{0};
 std::atomic<int> sourceSpeechBusy{0};
 std::atomic<int> trimmerFlag{0};

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     if (argc < 3) return 2;
     engines::Settings settings;
     settings.translate_host = argv[1];
-    if (argc > 3) settings.translation = {argv[3], std::string("http://") + argv[1], "bench-key", false};
+    if (argc > 3) settings.translation = {argv[3], std::string("http://") + argv[1], "bench-key", false, engines::Text(), "", ""};
     engines::use_settings(settings);
     int clauses = std::atoi(argv[2]);
     void* window = shell::create_main_window(SW_SHOW);

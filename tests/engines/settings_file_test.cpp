@@ -38,14 +38,14 @@ protected:
 
 Settings with_translation(const std::string& engine, const std::string& address, const std::string& typed_key) {
     Settings settings;
-    settings.translation = {engine, address, typed_key, false, std::nullopt};
+    settings.translation = {engine, address, typed_key, false, std::nullopt, "", ""};
     return settings;
 }
 
 }  // namespace
 
 TEST_F(SettingsFile, KeysAreProtectedForTheUserAndReadBack) {
-    for (const Text key : {Text("abc"), Text("中文密钥=;[x]"), Text("키 😀"), Text(300, 'k')}) {
+    for (const Text& key : {Text("abc"), Text("中文密钥=;[x]"), Text("키 😀"), Text(300, 'k')}) {
         std::optional<Text> stored = protect_key(key);
         ASSERT_TRUE(stored);
         EXPECT_EQ(stored->rfind("dpapi:", 0), 0u);

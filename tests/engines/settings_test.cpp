@@ -87,9 +87,9 @@ TEST(Settings, SpeechSectionDecidesSpeech) {
 
 TEST(Settings, WrittenIntoANewFileAndReadBackTheSame) {
     Settings settings;
-    settings.translation = {"libretranslate", "https://lt.example", "k", false, Text("dpapi:AAAA")};
+    settings.translation = {"libretranslate", "https://lt.example", "k", false, Text("dpapi:AAAA"), "", ""};
     settings.speech_section = true;
-    settings.speech = {"none", "", "", false, Text()};
+    settings.speech = {"none", "", "", false, Text(), "", ""};
     IniLines ini;
     write_settings(ini, settings);
     EXPECT_EQ(ini_text(ini),
@@ -195,4 +195,36 @@ TEST(Settings, WithoutASpeechSectionSpeechFollowsAnEngineThatCanSpeak) {
     EXPECT_NE(speech_engine(read({{"speech/engine", "lingva"}})).problem.find("朗读失败："), Text::npos);
     EXPECT_NE(speech_engine(read({{"speech/engine", "libretranslate"}})).problem.find("[speech] engine=libretranslate"),
               Text::npos);
+}
+
+TEST(Settings, HotkeysAndTheTrayAsTheFileSaysThem) {
+    Settings settings = read({});
+    EXPECT_EQ(settings.selection_hotkey, "Ctrl+Alt+E");
+    EXPECT_EQ(settings.clipboard_hotkey, "Ctrl+Alt+C");
+    EXPECT_TRUE(settings.minimize_to_tray);
+    // An empty value turns a hotkey off rather than falling back to the default.
+    settings = read({{"hotkeys/selection", ""}, {"hotkeys/clipboard", "Win+F8"}, {"window/minimize_to_tray", "0"}});
+    EXPECT_EQ(settings.selection_hotkey, "");
+    EXPECT_EQ(settings.clipboard_hotkey, "Win+F8");
+    EXPECT_FALSE(settings.minimize_to_tray);
+    EXPECT_TRUE(read({{"window/minimize_to_tray", "1"}}).minimize_to_tray);
+}
+
+TEST(Settings, HotkeysAreWrittenOnlyWhereTheyDifferOrTheFileHasThem) {
+    Settings settings;
+    IniLines ini;
+    write_settings(ini, settings);
+    EXPECT_EQ(ini_text(ini), "[translation]\r\nengine=classic\r\n") << "the defaults need no lines";
+    settings.selection_hotkey = "";
+    settings.clipboard_hotkey = "Ctrl+Shift+F";
+    write_settings(ini, settings);
+    EXPECT_EQ(ini_text(ini), "[translation]\r\nengine=classic\r\n\r\n[hotkeys]\r\nselection=\r\nclipboard=Ctrl+Shift+F\r\n");
+    Settings back = read_settings([&](const char* section, const char* key) { return ini_value(ini, section, key); },
+                                  false);
+    EXPECT_EQ(back.selection_hotkey, "");
+    EXPECT_EQ(back.clipboard_hotkey, "Ctrl+Shift+F");
+    // Back to the defaults: the lines the file has say so.
+    write_settings(ini, Settings());
+    EXPECT_EQ(ini_text(ini),
+              "[translation]\r\nengine=classic\r\n\r\n[hotkeys]\r\nselection=Ctrl+Alt+E\r\nclipboard=Ctrl+Alt+C\r\n");
 }

@@ -25,7 +25,7 @@ std::string translated_text(const std::string& source) {
 
 void use_engine(const std::string& engine, const std::string& address, const std::string& key = "") {
     engines::Settings settings = standin::settings();
-    settings.translation = {engine, address, key, false};
+    settings.translation = {engine, address, key, false, std::string(), "", ""};
     engines::use_settings(settings);
 }
 
@@ -188,9 +188,9 @@ TEST_F(Engine, GoogleCloudTranslatesWithTheKeyInTheHeaderOnly) {
 TEST_F(Engine, GoogleCloudSpeaksWithTheSameKeyAndAFailureLeavesNoFile) {
     standin::get("/_config?service=google&key=AIza-test");
     engines::Settings settings = standin::settings();
-    settings.translation = {"google-cloud", "http://" + standin::host(), "AIza-test", false};
+    settings.translation = {"google-cloud", "http://" + standin::host(), "AIza-test", false, std::string(), "", ""};
     settings.speech_section = true;
-    settings.speech = {"google-cloud", "http://" + standin::host(), "AIza-test", false};
+    settings.speech = {"google-cloud", "http://" + standin::host(), "AIza-test", false, std::string(), "", ""};
     engines::use_settings(settings);
     translate::targetLanguageCode.set("zh-CN");
     shell::set_content(Control::已翻译结果, "你好\r\n\r\n感叹词: 1.hello");
@@ -332,7 +332,7 @@ TEST_F(Engine, LibreTranslateKeepsWithinTheServersLimits) {
 TEST_F(Engine, LongTextsAreSpokenInPartsAsOneClip) {
     engines::Settings settings = standin::settings();
     settings.speech_section = true;
-    settings.speech = {"lingva", "http://" + standin::host(), "", false, std::string()};
+    settings.speech = {"lingva", "http://" + standin::host(), "", false, std::string(), "", ""};
     engines::use_settings(settings);
     translate::targetLanguageCode.set("en");
     std::string line;
@@ -355,7 +355,7 @@ TEST_F(Engine, LongTextsAreSpokenInPartsAsOneClip) {
     // The same text with another speech engine is fetched anew, not replayed from the file.
     standin::reset();
     settings.speech = {"lingva", "http://localhost:" + test_support::environment("TARVIK_STANDIN_PORT"), "", false,
-                       std::string()};
+                       std::string(), "", ""};
     engines::use_settings(settings);
     speak_result();
     EXPECT_GE(requests_to("/api/v1/audio/").size(), 5u);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "runtime/utf.h"
+#include "shell/anywhere.h"
 #include "tests/standin.h"
 #include "tests/win_test_support.h"
 
@@ -36,8 +37,12 @@ public:
                SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer) != 0;
     }
     HWND window() const { return window_; }
+    DWORD process_id() const { return process_.dwProcessId; }
     DWORD close() {
         PostMessageW(window_, WM_CLOSE, 0, 0);
+        return ended();
+    }
+    DWORD ended() {
         WaitForSingleObject(process_.hProcess, 30000);
         DWORD code = STILL_ACTIVE;
         GetExitCodeProcess(process_.hProcess, &code);
@@ -143,5 +148,46 @@ TEST(StartUp, TheProgramWorksFromAFolderNamedInKorean) {
     ASSERT_TRUE(test_support::wait_until([&] { return standin::count("/translate_tts") == 1; }));
     EXPECT_TRUE(test_support::wait_until([&] { return test_support::read_file(result_speech).size() > 1000; }));
     EXPECT_EQ(program.close(), 0u);
+    EXPECT_FALSE(test_support::file_present(result_speech));
+}
+
+namespace {
+
+HWND menu_of(DWORD process) {
+    for (HWND menu = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); menu;
+         menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(menu, &owner);
+        if (owner == process && IsWindowVisible(menu)) return menu;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// A second copy finds its hotkeys held by the first and says so in its result box; the first one's
+// tray menu ends it as its close box does, speech files and all.
+TEST(StartUp, ASecondCopySaysItsHotkeysAreTakenAndTheTrayMenuEndsTheProgram) {
+    TempFolder first_folder, second_folder;
+    Program first(first_folder), second(second_folder);
+    ASSERT_TRUE(first.start());
+    ASSERT_TRUE(second.start());
+    HWND result_box = nth_child(second.window(), L"Edit", 1);
+    ASSERT_TRUE(test_support::wait_until([&] { return !test_support::text_of(result_box).empty(); }));
+    std::string notice = test_support::text_of(result_box);
+    EXPECT_NE(notice.find("Ctrl+Alt+E"), std::string::npos) << notice;
+    EXPECT_NE(notice.find("Ctrl+Alt+C"), std::string::npos) << notice;
+    EXPECT_NE(notice.find("已被其他程序占用"), std::string::npos) << notice;
+    EXPECT_EQ(second.close(), 0u);
+    EXPECT_EQ(test_support::text_of(nth_child(first.window(), L"Edit", 1)), "") << "the first copy has its keys";
+
+    std::string result_speech = first_folder.file("zaz结果发音文件.mp3");
+    runtime::write_file(result_speech, runtime::to_bytes("made"));
+    PostMessageW(first.window(), shell::kTrayMessage, 1, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    ASSERT_TRUE(test_support::wait_until([&] { return (menu = menu_of(first.process_id())) != nullptr; }));
+    PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);  // from no item, up is the last: 退出
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(first.ended(), 0u);
     EXPECT_FALSE(test_support::file_present(result_speech));
 }

@@ -61,7 +61,9 @@ TEST_F(Unicode, EveryCaptionListItemAndMenuTextReadsInChinese) {
     // The code page of the run: 936 in the usual suite, 1252 where the suite runs as on a Western
     // Windows (TARVIK_EXPECTED_CODE_PAGE says which).
     std::string expected_page = test_support::environment("TARVIK_EXPECTED_CODE_PAGE");
-    if (!expected_page.empty()) ASSERT_EQ(GetACP(), static_cast<UINT>(std::stoul(expected_page)));
+    if (!expected_page.empty()) {
+        ASSERT_EQ(GetACP(), static_cast<UINT>(std::stoul(expected_page)));
+    }
     RecordProperty("code_page", static_cast<int>(GetACP()));
     EXPECT_EQ(test_support::text_of(main_window()), "Tarvik在线翻译zaz-Oskel科技");
     for (const shell::ControlDescription& description : shell::control_descriptions()) {
@@ -94,7 +96,7 @@ TEST_F(Unicode, ResultsInEveryScriptAreShownExactly) {
     }
     // An engine: the same texts come back as JSON escapes (\uXXXX) and are shown as they are.
     engines::Settings settings = standin::settings();
-    settings.translation = {"libretranslate", "http://" + standin::host(), "", false, std::string()};
+    settings.translation = {"libretranslate", "http://" + standin::host(), "", false, std::string(), "", ""};
     engines::use_settings(settings);
     for (const auto& [language, text] : kScripts) {
         SCOPED_TRACE(language);

@@ -208,7 +208,7 @@ class EngineWorker : public Worker {
 protected:
     void SetUp() override {
         Worker::SetUp();
-        settings.translation = {"libretranslate", "http://lt.test", "", false, Text()};
+        settings.translation = {"libretranslate", "http://lt.test", "", false, Text(), "", ""};
         window.ticked = false;
         window.rows = {kEnglishIndex, kChineseSimplifiedIndex};
     }
@@ -294,7 +294,7 @@ TEST_F(EngineWorker, AnUnknownEngineSendsNothing) {
 }
 
 TEST_F(EngineWorker, LingvaShowsTheDictionaryAsTheClassicEndpointDid) {
-    settings.translation = {"lingva", "http://lingva.test", "", false, Text()};
+    settings.translation = {"lingva", "http://lingva.test", "", false, Text(), "", ""};
     window.source = "print";
     service.engine = [](const net::HttpRequest& request) {
         std::string body = request.url.find("/print") != std::string::npos
@@ -325,7 +325,7 @@ TEST_F(EngineWorker, LingvaShowsTheDictionaryAsTheClassicEndpointDid) {
 }
 
 TEST_F(EngineWorker, GoogleCloudBatchesShowWhatPieceByPieceShows) {
-    settings.translation = {"google-cloud", "https://g.test", "k", false, Text()};
+    settings.translation = {"google-cloud", "https://g.test", "k", false, Text(), "", ""};
     std::string source;
     for (int i = 0; i < 300; ++i) source += "line" + std::to_string(i) + "\r\n";
     window.source = source;
