@@ -1,10 +1,12 @@
 #include "engines/engine.h"
 
 #include "engines/classic.h"
+#include "engines/deepl.h"
 #include "engines/google_cloud.h"
 #include "engines/json_text.h"
 #include "engines/libretranslate.h"
 #include "engines/lingva.h"
+#include "engines/microsoft.h"
 #include "engines/mp3.h"
 
 namespace engines {
@@ -125,6 +127,7 @@ PieceTranslation piece_from(const Slot& slot, const std::vector<PieceTranslation
 const std::vector<const EngineRow*>& engine_table() {
     static const std::vector<const EngineRow*> table = {
         &classic_engine(), &libretranslate::engine(), &google_cloud::engine(), &lingva::engine(),
+        &deepl::engine(),  &microsoft::engine(),
     };
     return table;
 }
@@ -161,6 +164,27 @@ const char* extra_setting_of(const Text& engine_name) {
 bool key_travels_in_clear(const Text& address) {
     Text scheme = runtime::to_lower(address.substr(0, address.find("://")));
     return has_scheme(address) && scheme == "http" && !is_loopback(host_of(address));
+}
+
+std::vector<Batch> batches_within(const std::vector<Text>& texts, size_t most_texts, size_t most_size,
+                                  size_t (*size_of)(const Text&)) {
+    std::vector<Batch> result;
+    size_t size = 0;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        size_t text_size = size_of(texts[i]);
+        if (result.empty() || result.back().count == most_texts || size + text_size > most_size) {
+            result.push_back({i, 0});
+            size = 0;
+        }
+        ++result.back().count;
+        size += text_size;
+    }
+    return result;
+}
+
+std::vector<Text> texts_of(const std::vector<Text>& texts, const Batch& batch) {
+    auto first = texts.begin() + static_cast<std::ptrdiff_t>(batch.first);
+    return std::vector<Text>(first, first + static_cast<std::ptrdiff_t>(batch.count));
 }
 
 Translations translate_pieces(const Choice& choice, const std::vector<Text>& pieces, bool with_dictionary,

@@ -96,6 +96,18 @@ const char* extra_setting_of(const Text& engine_name);
 // computer (an address without a scheme is taken as https://, or http:// for this computer).
 bool key_travels_in_clear(const Text& address);
 
+// Texts next to each other sent in one request.
+struct Batch {
+    size_t first;
+    size_t count;
+};
+// The texts in order, in as few batches as a service's limits allow: at most most_texts a batch,
+// their sizes (as size_of counts them) adding up to at most most_size; a text larger than that
+// goes alone.
+std::vector<Batch> batches_within(const std::vector<Text>& texts, size_t most_texts, size_t most_size,
+                                  size_t (*size_of)(const Text&));
+std::vector<Text> texts_of(const std::vector<Text>& texts, const Batch& batch);
+
 // The translations of the pieces by an engine with a translate function: empty pieces are not
 // sent and translate to nothing, pieces over the engine's limit go in parts and come back joined.
 // Dictionary entries are asked for when there is one piece and with_dictionary says so.

@@ -25,8 +25,7 @@ std::optional<Text> language_code(const Text& list_code, bool) {
 Translations translate(const Call& call, const std::vector<Text>& texts) {
     Translations translations;
     for (const Batch& batch : batches(texts)) {
-        std::vector<Text> part(texts.begin() + static_cast<std::ptrdiff_t>(batch.first),
-                               texts.begin() + static_cast<std::ptrdiff_t>(batch.first + batch.count));
+        std::vector<Text> part = texts_of(texts, batch);
         net::HttpReply reply = call.send(translation_request(call.choice, part, call.source, call.target));
         Reading reading = read_translation(reply, part.size());
         if (!reading.ok) return Translations{{}, failure_line(engine(), reply, reading.message)};
@@ -66,19 +65,7 @@ const EngineRow& engine() {
 }
 
 std::vector<Batch> batches(const std::vector<Text>& pieces) {
-    std::vector<Batch> result;
-    size_t body = kEnvelopeBytes;
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        size_t size = std::min(worst_encoded_size(pieces[i]), kBodyBytes - kEnvelopeBytes);
-        bool full = !result.empty() && (result.back().count == kTextsPerRequest || body + size > kBodyBytes);
-        if (result.empty() || full) {
-            result.push_back({i, 0});
-            body = kEnvelopeBytes;
-        }
-        ++result.back().count;
-        body += size;
-    }
-    return result;
+    return batches_within(pieces, kTextsPerRequest, kBodyBytes - kEnvelopeBytes, worst_encoded_size);
 }
 
 net::HttpRequest translation_request(const Choice& choice, const std::vector<Text>& pieces, const Text& source_code,

@@ -22,10 +22,6 @@ constexpr size_t kTextBytes = 100000;
 constexpr size_t kSpeechTextBytes = 5000;
 
 // The pieces in as few requests as the limits allow, each batch a range of the pieces in order.
-struct Batch {
-    size_t first;
-    size_t count;
-};
 std::vector<Batch> batches(const std::vector<Text>& pieces);
 
 // The source code empty: the service detects the language.

@@ -12,6 +12,10 @@ nlohmann::json parse_json(const runtime::Bytes& body) {
     return nlohmann::json::parse(body.begin(), body.end(), nullptr, false);
 }
 
+size_t json_string_size(const std::string& utf8) {
+    return nlohmann::json(utf8).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).size();
+}
+
 Text one_line_message(const std::string& utf8) {
     Text message = runtime::valid_utf8(utf8);
     for (char& c : message) {

@@ -18,6 +18,9 @@ nlohmann::json parse_json(const runtime::Bytes& body);
 runtime::Text one_line_message(const std::string& utf8);
 constexpr size_t kMessageBytes = 300;
 
+// The bytes the text takes as a JSON string, quotes and escapes included.
+size_t json_string_size(const std::string& utf8);
+
 // At most that many bytes of UTF-8, cut before a character that would not fit whole.
 std::string cut_utf8(const std::string& utf8, size_t max_bytes);
 // The bytes of standard base64 (padding optional, whitespace ignored); nothing when it is not base64.

@@ -64,6 +64,8 @@ extern const char kClassic[];
 extern const char kLibreTranslate[];
 extern const char kGoogleCloud[];
 extern const char kLingva[];
+extern const char kDeepL[];
+extern const char kMicrosoft[];
 extern const char kNoSpeech[];
 
 }  // namespace engines

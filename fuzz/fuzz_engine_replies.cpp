@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
+#include "engines/deepl.h"
 #include "engines/engine.h"
 #include "engines/google_cloud.h"
 #include "engines/json_text.h"
 #include "engines/libretranslate.h"
 #include "engines/lingva.h"
+#include "engines/microsoft.h"
 #include "fuzz/fuzz_input.h"
 #include "runtime/utf.h"
 
@@ -59,6 +61,16 @@ void check_readings(const net::HttpReply& reply, size_t pieces_sent) {
         }
     }
     if (!lingva.ok) check_failure_line(engines::lingva::engine(), reply, lingva.message);
+    engines::deepl::Reading deepl = engines::deepl::read_translation(reply, pieces_sent);
+    if (deepl.ok) require(deepl.translations.size() == pieces_sent);
+    if (!deepl.ok) check_failure_line(engines::deepl::engine(), reply, deepl.message);
+    engines::microsoft::Reading microsoft = engines::microsoft::read_translation(reply, pieces_sent);
+    if (microsoft.ok) require(microsoft.translations.size() == pieces_sent);
+    if (!microsoft.ok) check_failure_line(engines::microsoft::engine(), reply, microsoft.message);
+    if (std::optional<engines::Dictionary> words = engines::microsoft::read_lookup(reply)) {
+        require(!words->entries.empty());
+        for (const engines::DictionaryEntry& entry : words->entries) require(!entry.words.empty());
+    }
     for (auto read : {engines::google_cloud::read_speech, engines::lingva::read_speech}) {
         std::optional<runtime::Bytes> audio = read(reply);
         require(!audio || !audio->empty());
@@ -85,7 +97,7 @@ void check_run(const engines::EngineRow& engine, const std::vector<std::string>&
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput input(data, size);
-    int engine = input.next_int(0, 2);
+    int engine = input.next_int(0, 4);
     int status = input.next_int(0, 599);
     size_t pieces_sent = static_cast<size_t>(input.next_int(1, 4));
     std::vector<std::string> pieces;
@@ -95,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     net::HttpReply reply{status, runtime::Bytes(body.begin(), body.end()), 0};
     check_readings(reply, pieces_sent);
     const engines::EngineRow* rows[] = {&engines::libretranslate::engine(), &engines::google_cloud::engine(),
-                                        &engines::lingva::engine()};
+                                        &engines::lingva::engine(), &engines::deepl::engine(),
+                                        &engines::microsoft::engine()};
     check_run(*rows[engine], pieces, reply);
     return 0;
 }

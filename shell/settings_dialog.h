@@ -18,6 +18,7 @@ enum SettingsField : int {
     kSpeechEngineField,
     kSpeechAddressField,
     kSpeechKeyField,
+    kTranslationExtraField,  // the engine's own setting: Microsoft's region, the web endpoint's client
     kSelectionHotkeyField,
     kClipboardHotkeyField,
     kAutostartField,

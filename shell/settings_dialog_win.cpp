@@ -26,8 +26,8 @@ const char kSpeechByDefault[] = "（默认）";
 // Shown in a key field in place of a key that this Windows user cannot decrypt.
 const char kUnreadableKey[] = "（其他用户保存的密钥，无法读取）";
 // Labels need ids of their own too, so that a new DPI can find them.
-enum LabelId : int { kLabel1 = 2101, kLabel2, kLabel3, kLabel4, kLabel5, kLabel6, kLabel7, kLabel8 };
-const int kClientWidth = 380, kClientHeight = 358;
+enum LabelId : int { kLabel1 = 2101, kLabel2, kLabel3, kLabel4, kLabel5, kLabel6, kLabel7, kLabel8, kExtraLabel };
+const int kClientWidth = 380, kClientHeight = 390;
 const int kOpenListHeight = 120;
 
 struct DialogControl {
@@ -52,19 +52,21 @@ const std::vector<DialogControl>& dialog_controls() {
         {kTranslationAddressField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 44, 266, 24, ""},
         {kLabel3, L"STATIC", kChild, 0, 12, 80, 84, 20, "密钥："},
         {kTranslationKeyField, L"EDIT", kField | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 76, 266, 24, ""},
-        {kLabel4, L"STATIC", kChild, 0, 12, 120, 84, 20, "朗读引擎："},
-        {kSpeechEngineField, L"COMBOBOX", kList, 0, 100, 116, 266, 24, ""},
-        {kLabel5, L"STATIC", kChild, 0, 12, 152, 84, 20, "朗读地址："},
-        {kSpeechAddressField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 148, 266, 24, ""},
-        {kLabel6, L"STATIC", kChild, 0, 12, 184, 84, 20, "朗读密钥："},
-        {kSpeechKeyField, L"EDIT", kField | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 180, 266, 24, ""},
-        {kLabel7, L"STATIC", kChild, 0, 12, 224, 84, 20, "划词翻译："},
-        {kSelectionHotkeyField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 220, 266, 24, ""},
-        {kLabel8, L"STATIC", kChild, 0, 12, 256, 84, 20, "剪贴板翻译："},
-        {kClipboardHotkeyField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 252, 266, 24, ""},
-        {kAutostartField, L"BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 100, 284, 266, 24, "开机时启动"},
-        {IDOK, L"BUTTON", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 196, 320, 80, 28, "确定"},
-        {IDCANCEL, L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, 286, 320, 80, 28, "取消"},
+        {kExtraLabel, L"STATIC", kChild, 0, 12, 112, 84, 20, ""},
+        {kTranslationExtraField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 108, 266, 24, ""},
+        {kLabel4, L"STATIC", kChild, 0, 12, 152, 84, 20, "朗读引擎："},
+        {kSpeechEngineField, L"COMBOBOX", kList, 0, 100, 148, 266, 24, ""},
+        {kLabel5, L"STATIC", kChild, 0, 12, 184, 84, 20, "朗读地址："},
+        {kSpeechAddressField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 180, 266, 24, ""},
+        {kLabel6, L"STATIC", kChild, 0, 12, 216, 84, 20, "朗读密钥："},
+        {kSpeechKeyField, L"EDIT", kField | ES_PASSWORD, WS_EX_CLIENTEDGE, 100, 212, 266, 24, ""},
+        {kLabel7, L"STATIC", kChild, 0, 12, 256, 84, 20, "划词翻译："},
+        {kSelectionHotkeyField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 252, 266, 24, ""},
+        {kLabel8, L"STATIC", kChild, 0, 12, 288, 84, 20, "剪贴板翻译："},
+        {kClipboardHotkeyField, L"EDIT", kField, WS_EX_CLIENTEDGE, 100, 284, 266, 24, ""},
+        {kAutostartField, L"BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 100, 316, 266, 24, "开机时启动"},
+        {IDOK, L"BUTTON", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 196, 352, 80, 28, "确定"},
+        {IDCANCEL, L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, 286, 352, 80, 28, "取消"},
     };
     return controls;
 }
@@ -167,6 +169,34 @@ void enter_key_field(HWND dialog, int id) {
     SendDlgItemMessageW(dialog, id, EM_SETPASSWORDCHAR, L'\x25CF', 0);
 }
 
+// The setting of the engine's own, by its name in tarvik.ini, and the label the dialog gives it.
+struct ExtraSetting {
+    const char* name;
+    const char* label;
+    Text engines::ServiceSettings::*value;
+};
+const ExtraSetting kExtraSettings[] = {{"region", "区域：", &engines::ServiceSettings::region},
+                                       {"client", "客户端：", &engines::ServiceSettings::client}};
+
+const ExtraSetting* extra_setting_for(const Text& engine) {
+    const char* name = engines::extra_setting_of(engine);
+    for (const ExtraSetting& extra : kExtraSettings) {
+        if (name && Text(name) == extra.name) return &extra;
+    }
+    return nullptr;
+}
+
+// The translation engine's own setting, with its label, shows only for an engine that has one.
+void show_extra_setting(HWND dialog) {
+    const ExtraSetting* extra = extra_setting_for(field_text(dialog, kTranslationEngineField));
+    int show = extra ? SW_SHOW : SW_HIDE;
+    ShowWindow(GetDlgItem(dialog, kExtraLabel), show);
+    ShowWindow(GetDlgItem(dialog, kTranslationExtraField), show);
+    if (!extra) return;
+    set_field(dialog, kExtraLabel, extra->label);
+    set_field(dialog, kTranslationExtraField, layout_of(dialog).opened.translation.*extra->value);
+}
+
 void show_settings(HWND dialog, const engines::Settings& settings) {
     fill_list(dialog, kTranslationEngineField, engines::translation_engine_names(), settings.translation.engine);
     set_field(dialog, kTranslationAddressField, settings.translation.address);
@@ -205,6 +235,9 @@ engines::Settings read_fields(HWND dialog, const Layout& layout) {
     settings.speech =
         read_service(dialog, layout.opened.speech, settings.speech_section ? speech_engine : Text(engines::kClassic),
                      kSpeechAddressField, kSpeechKeyField, layout.speech_key_typed);
+    if (const ExtraSetting* extra = extra_setting_for(settings.translation.engine)) {
+        settings.translation.*extra->value = field_text(dialog, kTranslationExtraField);
+    }
     settings.selection_hotkey = field_text(dialog, kSelectionHotkeyField);
     settings.clipboard_hotkey = field_text(dialog, kClipboardHotkeyField);
     return settings;
@@ -306,6 +339,7 @@ INT_PTR CALLBACK dialog_proc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
             SetWindowTextW(dialog, wide(kSettingsDialogTitle).c_str());
             create_controls(dialog, layout);
             show_settings(dialog, layout.opened);
+            show_extra_setting(dialog);
             layout.starts_with_windows = starts_with_windows();
             CheckDlgButton(dialog, kAutostartField, layout.starts_with_windows ? BST_CHECKED : BST_UNCHECKED);
             layout.filled = true;
@@ -317,6 +351,7 @@ INT_PTR CALLBACK dialog_proc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
             if (LOWORD(w) == IDOK) save(dialog);
             if (LOWORD(w) == IDCANCEL) EndDialog(dialog, IDCANCEL);
             if (HIWORD(w) == EN_CHANGE) note_key_typed(dialog, LOWORD(w));
+            if (HIWORD(w) == CBN_SELCHANGE && LOWORD(w) == kTranslationEngineField) show_extra_setting(dialog);
             if (HIWORD(w) == EN_SETFOCUS && (LOWORD(w) == kTranslationKeyField || LOWORD(w) == kSpeechKeyField)) {
                 enter_key_field(dialog, LOWORD(w));
             }

@@ -68,11 +68,11 @@ Service paths, answered like the real service. Each belongs to a service, the na
                                     as a form (text repeated); the key only in "Authorization:
                                     DeepL-Auth-Key KEY". {"translations": [{"detected_source_language":
                                     source_lang, or "ZH" for text with a CJK ideograph, else "EN";
-                                    "text"}]} in order. Codes are case-insensitive: sources AR BG CS
-                                    DA DE EL EN ES ET FI FR HE HU ID IT JA KO LT LV NB NL PL PT RO RU
-                                    SK SL SV TH TR UK VI ZH; targets the same with EN-GB EN-US ES-419
-                                    PT-BR PT-PT ZH-HANS ZH-HANT (the deprecated EN, PT and ZH still
-                                    taken). Errors {"message": ...}: 400 "Parameter 'text' not
+                                    "text"}]} in order. Codes are case-insensitive: sources the base
+                                    codes of DeepL's 2026 table (every language of the lists among
+                                    them); targets the same with EN-GB EN-US ES-419 PT-BR PT-PT
+                                    ZH-HANS ZH-HANT DE-DE DE-CH FR-FR FR-CA (the deprecated EN, PT and
+                                    ZH still taken). Errors {"message": ...}: 400 "Parameter 'text' not
                                     specified.", "Parameter 'target_lang' not specified.", "Value for
                                     'target_lang' not supported.", "Value for 'source_lang' not
                                     supported."; 403 with no body for a missing or wrong key; 403
@@ -300,11 +300,15 @@ NGINX_413 = ("<html>\r\n<head><title>413 Request Entity Too Large</title></head>
 # Lingva reads at most this many characters aloud (lingva-scraper's getAudio cuts the text).
 LINGVA_AUDIO_LIMIT = 200
 
-DEEPL_SOURCES = set("AR BG CS DA DE EL EN ES ET FI FR HE HU ID IT JA KO LT LV NB NL PL PT RO RU SK SL SV TH "
-                    "TR UK VI ZH".split())
-# EN, PT and ZH are the deprecated variant-less targets, still accepted.
-DEEPL_TARGETS = set("AR BG CS DA DE EL EN EN-GB EN-US ES ES-419 ET FI FR HE HU ID IT JA KO LT LV NB NL PL PT "
-                    "PT-BR PT-PT RO RU SK SL SV TH TR UK VI ZH ZH-HANS ZH-HANT".split())
+# DeepL's base codes since its beta languages became generally available (January 2026): each
+# works as a source and as a target.
+DEEPL_SOURCES = set(
+    "ACE AF SQ AR AN HY AS AY AZ BA EU BE BN BHO BS BR BG MY YUE CA CEB ZH HR CS DA PRS NL EN EO ET FI FR GL KA DE EL "
+    "GN GU HT HA HE HI HU IS IG ID GA IT JA JV PAM KK GOM KO KMR CKB KY LA LV LN LT LMO LB MK MAI MG MS ML MT MI MR "
+    "MN NE NB OC OM PAG PS FA PL PT PA QU RO RU SA SR ST SCN SK SL ES SU SW SV TL TG TA TT TE TH TS TN TR TK UK UR "
+    "UZ VI CY WO XH YI ZU".split())
+# Variants are targets only; EN, PT and ZH are the deprecated variant-less targets, still accepted.
+DEEPL_TARGETS = DEEPL_SOURCES | set("EN-GB EN-US PT-BR PT-PT ZH-HANS ZH-HANT ES-419 DE-DE DE-CH FR-FR FR-CA".split())
 DEEPL_LEGACY_AUTH = ("Legacy authentication method '%s' is no longer supported. Please update to header-based "
                      "authentication. Find more details in our docs: https://developers.deepl.com/docs/resources/"
                      "breaking-changes-change-notices/november-2025-deprecation-of-legacy-auth-methods. You can "

@@ -68,7 +68,7 @@ TEST(GoogleCloud, TranslationRequestAndReplies) {
 
 TEST(GoogleCloud, BatchesKeepTheDocumentedLimits) {
     std::vector<Text> small(300, "clause");
-    std::vector<google_cloud::Batch> batches = google_cloud::batches(small);
+    std::vector<Batch> batches = google_cloud::batches(small);
     ASSERT_EQ(batches.size(), 3u);
     EXPECT_EQ(batches[0].count, 128u);
     EXPECT_EQ(batches[1].first, 128u);
@@ -77,7 +77,7 @@ TEST(GoogleCloud, BatchesKeepTheDocumentedLimits) {
     // Large pieces close a batch before its body could pass the limit, whatever they hold.
     std::vector<Text> large(5, Text(20000, '"'));
     size_t covered = 0;
-    for (const google_cloud::Batch& batch : google_cloud::batches(large)) {
+    for (const Batch& batch : google_cloud::batches(large)) {
         std::vector<Text> part(large.begin() + batch.first, large.begin() + batch.first + batch.count);
         net::HttpRequest request =
             google_cloud::translation_request(choice(google_cloud::engine(), "h", "k"), part, "en", "de");

@@ -68,9 +68,9 @@ TEST(Settings, EnginesAddressesAndKeys) {
     EXPECT_EQ(translation_engine(libre).address, "https://lt.example");
 
     // An unknown engine names the setting to fix, and leaves the key out of the message.
-    Settings unknown = read({{"translation/engine", "deepl"}, {"translation/key", "secret-key"}});
+    Settings unknown = read({{"translation/engine", "yandex"}, {"translation/key", "secret-key"}});
     Text problem = translation_engine(unknown).problem;
-    EXPECT_NE(problem.find("[translation] engine=deepl"), Text::npos) << problem;
+    EXPECT_NE(problem.find("[translation] engine=yandex"), Text::npos) << problem;
     EXPECT_EQ(problem.find("secret-key"), Text::npos);
     Settings unreadable = libre;
     unreadable.translation.key_unreadable = true;

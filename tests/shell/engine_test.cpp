@@ -360,3 +360,122 @@ TEST_F(Engine, LongTextsAreSpokenInPartsAsOneClip) {
     speak_result();
     EXPECT_GE(requests_to("/api/v1/audio/").size(), 5u);
 }
+
+namespace {
+
+// Lines "clause 0" to "clause N-1", each a clause of its own.
+std::string clauses(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += "clause " + std::to_string(i) + "\r\n";
+    return text;
+}
+
+// Translates into 中文(繁体) with the lists, automatic recognition off.
+std::string translated_into_traditional(const std::string& source) {
+    shell::set_ticked(Control::选择框1, false);
+    shell::set_selection(Control::源语言组合框, 2);
+    shell::set_selection(Control::目标语言组合框, 1);
+    return translated_text(source);
+}
+
+}  // namespace
+
+TEST_F(Engine, DeepLWithTheKeyInItsHeaderOnly) {
+    standin::get("/_config?service=deepl&key=dk-123:fx");
+    use_engine("deepl", "http://" + standin::host(), "dk-123:fx");
+    EXPECT_EQ(translated_text("Hello"), "你好");
+    auto requests = requests_to("/v2/translate");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].find("Authorization: DeepL-Auth-Key dk-123:fx\r\n"), std::string::npos);
+    EXPECT_EQ(body_of(requests[0]), R"({"source_lang":"EN","target_lang":"ZH-HANS","text":["Hello"]})");
+    EXPECT_EQ(standin::request_line(requests[0]), "POST /v2/translate HTTP/1.1") << "nothing in the query";
+
+    EXPECT_EQ(translated_text("one, two\r\nthree"), "ZH-HANS:one,ZH-HANS: two.\r\nZH-HANS:three.\r\n");
+    standin::reset();
+    standin::get("/_config?service=deepl&key=dk-123:fx");
+    std::string result = translated_text(clauses(130));
+    EXPECT_EQ(result.rfind("ZH-HANS:clause 0.\r\n", 0), 0u) << result.substr(0, 80);
+    EXPECT_NE(result.find("ZH-HANS:clause 129.\r\n"), std::string::npos);
+    EXPECT_EQ(requests_to("/v2/translate").size(), 3u) << "50 texts a request";
+
+    EXPECT_EQ(translated_into_traditional("Hello"), "你好");
+    EXPECT_NE(body_of(requests_to("/v2/translate").back()).find(R"("target_lang":"ZH-HANT")"), std::string::npos);
+}
+
+TEST_F(Engine, DeepLRefusalsAndBrokenRepliesAreOneLine) {
+    standin::get("/_config?service=deepl&key=dk-123");
+    use_engine("deepl", "http://" + standin::host(), "wrong");
+    EXPECT_EQ(translated_text("Hello"),
+              "翻译失败：DeepL 返回 HTTP 403（密钥无效，或与地址不符：免费版密钥以 :fx 结尾，使用 api-free.deepl.com）");
+    use_engine("deepl", "http://" + standin::host(), "dk-123");
+    standin::get("/_config?service=deepl&quota_exceeded=1");
+    EXPECT_EQ(translated_text("Hello"), "翻译失败：DeepL 返回 HTTP 456（本月的翻译字符额度已用完）：Quota exceeded");
+    standin::reset();
+    standin::get("/_config?service=deepl&key=dk-123");
+    for (const char* fault : {"badjson", "wrongtypes", "utf8bad"}) {
+        standin::mode(std::string("fault=") + fault);
+        shell::set_content(Control::要翻译的, "Hello");
+        std::string shown = translated_text("Hello");
+        EXPECT_EQ(shown.rfind("翻译失败：DeepL ", 0), 0u) << fault << ": " << shown;
+        EXPECT_EQ(shell::content(Control::要翻译的), "Hello");
+    }
+}
+
+TEST_F(Engine, MicrosoftWithItsRegionAndTheDictionaryForOneWord) {
+    standin::get("/_config?service=microsoft&key=ms-key&region=westeurope");
+    engines::Settings settings = standin::settings();
+    settings.translation = {"microsoft", "http://" + standin::host(), "ms-key", false, std::string(), "westeurope", ""};
+    engines::use_settings(settings);
+    EXPECT_EQ(translated_text("print"), "打印\r\n\r\n动词: 打印\r\n\r\n名词: 印刷品\r\n\r\n");
+    auto requests = requests_to("/translate?");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(standin::request_line(requests[0]), "POST /translate?api-version=3.0&from=en&to=zh-Hans HTTP/1.1");
+    EXPECT_NE(requests[0].find("Ocp-Apim-Subscription-Key: ms-key\r\n"), std::string::npos);
+    EXPECT_NE(requests[0].find("Ocp-Apim-Subscription-Region: westeurope\r\n"), std::string::npos);
+    EXPECT_EQ(body_of(requests[0]), R"([{"Text":"print"}])");
+    ASSERT_EQ(requests_to("/dictionary/lookup?").size(), 1u);
+    // The other direction, and every part of speech the dictionary knows.
+    EXPECT_EQ(translated_text("打印"), "print\r\n\r\n动词: print\r\n\r\n名词: printing\r\n\r\n");
+    EXPECT_EQ(translated_text("can"), "zh-Hans:can\r\n\r\n情态动词: 可以\r\n\r\n动词: 能\r\n\r\n名词: 罐头\r\n\r\n");
+    EXPECT_EQ(translated_text("quick"), "zh-Hans:quick\r\n\r\n形容词: 快速\r\n\r\n副词: 很快\r\n\r\n");
+    EXPECT_EQ(translated_text("fly"), "zh-Hans:fly\r\n\r\n名词: 苍蝇\r\n\r\n动词: 1.飞  2.飞行  \r\n\r\n");
+    EXPECT_EQ(translated_text("and"), "zh-Hans:and\r\n\r\n连词: 1.和  2.与  ");
+    EXPECT_EQ(translated_text("the"), "zh-Hans:the\r\n\r\n限定词: 1.这  2.该  ");
+    EXPECT_EQ(translated_text("with"), "zh-Hans:with\r\n\r\n介词: 1.与  2.用  ");
+    EXPECT_EQ(translated_text("she"), "zh-Hans:she\r\n\r\n代词: 她");
+    EXPECT_EQ(translated_text("hello"), "你好\r\n\r\n其他: 1.你好  2.喂  ");
+    EXPECT_EQ(translated_text("unknownword"), "zh-Hans:unknownword") << "nothing found: the translation alone";
+    // 中文(繁体) has no dictionary: the translation alone, one request.
+    standin::reset();
+    standin::get("/_config?service=microsoft&key=ms-key&region=westeurope");
+    EXPECT_EQ(translated_into_traditional("print"), "打印");
+    EXPECT_EQ(requests_to("/dictionary/lookup?").size(), 0u);
+    EXPECT_NE(standin::request_line(requests_to("/translate?").back()).find("to=zh-Hant"), std::string::npos);
+    // Several lines: one request for all 130.
+    std::string result = translated_text(clauses(130));
+    EXPECT_NE(result.find("zh-Hant:clause 129.\r\n"), std::string::npos);
+    EXPECT_EQ(requests_to("/translate?").size(), 2u);
+}
+
+TEST_F(Engine, MicrosoftRefusalsAndLanguagesItLacksAreOneLine) {
+    standin::get("/_config?service=microsoft&key=ms-key&region=westeurope");
+    use_engine("microsoft", "http://" + standin::host(), "ms-key");
+    EXPECT_EQ(translated_text("Hello"),
+              "翻译失败：Microsoft Translator 返回 HTTP 401（密钥无效，或区域资源没有填写区域）：The request is not "
+              "authorized because credentials are missing or invalid.");
+    standin::get("/_config?service=microsoft&region=&quota_exceeded=1");
+    EXPECT_EQ(translated_text("Hello"),
+              "翻译失败：Microsoft Translator 返回 HTTP 403（免费额度已用完）：The operation is not allowed because the "
+              "subscription has exceeded its free quota.");
+    standin::reset();
+    shell::set_ticked(Control::选择框1, false);
+    shell::set_selection(Control::目标语言组合框, 26);  // 拉丁语
+    ASSERT_EQ(shell::content(Control::目标语言组合框), "拉丁语");
+    EXPECT_EQ(translated_text("Hello"), "翻译失败：Microsoft Translator 不提供拉丁语的翻译，请在列表中换一种语言或换一个服务");
+    EXPECT_TRUE(standin::log().empty()) << "nothing sent";
+    shell::set_selection(Control::目标语言组合框, 0);
+    for (const char* fault : {"badjson", "wrongtypes", "nul"}) {
+        standin::mode(std::string("fault=") + fault);
+        EXPECT_EQ(translated_text("Hello"), "翻译失败：Microsoft Translator 的回复无法识别（HTTP 200）") << fault;
+    }
+}

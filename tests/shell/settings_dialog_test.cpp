@@ -189,3 +189,44 @@ TEST_F(SettingsDialog, PastedSpacesGoAndAKeyForPlainHttpIsConfirmed) {
     });
     EXPECT_EQ(engines::load_settings().translation.key, "other-key");
 }
+
+// Microsoft's region, and the engines the dialog offers.
+TEST_F(SettingsDialog, TheRegionFieldShowsForMicrosoftAndIsSaved) {
+    open_dialog([](HWND dialog) {
+        HWND list = GetDlgItem(dialog, shell::kTranslationEngineField);
+        std::vector<std::string> offered;
+        for (int i = 0; i < SendMessageW(list, CB_GETCOUNT, 0, 0); ++i) {
+            wchar_t item[64] = {};
+            SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+            offered.push_back(runtime::narrow(item));
+        }
+        EXPECT_NE(std::find(offered.begin(), offered.end(), "deepl"), offered.end());
+        EXPECT_NE(std::find(offered.begin(), offered.end(), "microsoft"), offered.end());
+        HWND region = GetDlgItem(dialog, shell::kTranslationExtraField);
+        EXPECT_FALSE(IsWindowVisible(region)) << "classic has no setting of its own";
+        pick(dialog, shell::kTranslationEngineField, "microsoft");
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(shell::kTranslationEngineField, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+        EXPECT_TRUE(IsWindowVisible(region));
+        set_text(dialog, shell::kTranslationKeyField, "ms-key");
+        set_text(dialog, shell::kTranslationExtraField, " westeurope ");
+        pick(dialog, shell::kTranslationEngineField, "deepl");
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(shell::kTranslationEngineField, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+        EXPECT_FALSE(IsWindowVisible(region));
+        pick(dialog, shell::kTranslationEngineField, "microsoft");
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(shell::kTranslationEngineField, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+        set_text(dialog, shell::kTranslationExtraField, " westeurope ");
+        SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    std::string file = test_support::read_file(settings_file());
+    EXPECT_NE(file.find("[translation]\r\nengine=microsoft\r\nkey=dpapi:"), std::string::npos) << file;
+    EXPECT_NE(file.find("\r\nregion=westeurope\r\n"), std::string::npos) << file;
+    EXPECT_EQ(engines::current_settings().translation.region, "westeurope");
+    open_dialog([](HWND dialog) {
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, shell::kTranslationExtraField)));
+        EXPECT_EQ(text_of(dialog, shell::kTranslationExtraField), "westeurope");
+        PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    });
+}
