@@ -3,11 +3,13 @@
 #include "engines/classic.h"
 #include "engines/deepl.h"
 #include "engines/google_cloud.h"
+#include "engines/google_web.h"
 #include "engines/json_text.h"
 #include "engines/libretranslate.h"
 #include "engines/lingva.h"
 #include "engines/microsoft.h"
 #include "engines/mp3.h"
+#include "engines/parallel.h"
 
 namespace engines {
 
@@ -126,8 +128,8 @@ PieceTranslation piece_from(const Slot& slot, const std::vector<PieceTranslation
 
 const std::vector<const EngineRow*>& engine_table() {
     static const std::vector<const EngineRow*> table = {
-        &classic_engine(), &libretranslate::engine(), &google_cloud::engine(), &lingva::engine(),
-        &deepl::engine(),  &microsoft::engine(),
+        &classic_engine(), &google_web::engine(), &libretranslate::engine(), &lingva::engine(),
+        &google_cloud::engine(), &deepl::engine(), &microsoft::engine(),
     };
     return table;
 }
@@ -187,6 +189,22 @@ std::vector<Text> texts_of(const std::vector<Text>& texts, const Batch& batch) {
     return std::vector<Text>(first, first + static_cast<std::ptrdiff_t>(batch.count));
 }
 
+Translations translate_one_by_one(const Call& call, const std::vector<Text>& texts,
+                                  const std::function<net::HttpRequest(const Text&)>& request, const ReadOne& read_one) {
+    Translations translations;
+    translations.pieces.resize(texts.size());
+    std::vector<Text> failures(texts.size());
+    std::vector<char> read(texts.size(), 0);  // not bool: the threads write their own elements
+    for_each_in_parallel(texts.size(), kRequestsInFlight, [&](size_t i) {
+        read[i] = read_one(call.send(request(texts[i])), translations.pieces[i], failures[i]);
+        return read[i] != 0;
+    });
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (!read[i]) return Translations{{}, failures[i]};
+    }
+    return translations;
+}
+
 Translations translate_pieces(const Choice& choice, const std::vector<Text>& pieces, bool with_dictionary,
                               const Language& source, const Language& target, const net::HttpSend& send) {
     const EngineRow& engine = *choice.engine;
@@ -241,20 +259,22 @@ Text speaker_of(const Choice& choice) {
 
 Text failure_line(const EngineRow& engine, const net::HttpReply& reply, const Text& service_message,
                   const Text& what_it_means) {
+    // "DeepL 返回", but "Google 网页接口返回": a space only after a Latin name.
     Text name = engine.display_name;
+    if (static_cast<unsigned char>(name.back()) < 0x80) name += " ";
     Text message = one_line_message(service_message);
     if (reply.status != 0 && !net::is_success(reply.status)) {
-        Text line = kTranslationFailed + name + " 返回 HTTP " + runtime::to_text(reply.status);
+        Text line = kTranslationFailed + name + "返回 HTTP " + runtime::to_text(reply.status);
         if (!what_it_means.empty()) line += "（" + what_it_means + "）";
         return message.empty() ? line : line + "：" + message;
     }
     if (reply.status != 0) {
-        return kTranslationFailed + name + " 的回复无法识别（HTTP " + runtime::to_text(reply.status) + "）";
+        return kTranslationFailed + name + "的回复无法识别（HTTP " + runtime::to_text(reply.status) + "）";
     }
     Text code = runtime::to_text(static_cast<int>(reply.error));
-    if (reply.error == net::kErrorTimeout) return kTranslationFailed + name + " 没有及时回应（超时）";
-    if (net::is_certificate_error(reply.error)) return kTranslationFailed + name + " 的证书不受信任（错误 " + code + "）";
-    return kTranslationFailed + Text("无法连接 ") + name + "（错误 " + code + "）";
+    if (reply.error == net::kErrorTimeout) return kTranslationFailed + name + "没有及时回应（超时）";
+    if (net::is_certificate_error(reply.error)) return kTranslationFailed + name + "的证书不受信任（错误 " + code + "）";
+    return kTranslationFailed + Text("无法连接 ") + engine.display_name + "（错误 " + code + "）";
 }
 
 }  // namespace engines

@@ -3,6 +3,7 @@
 // its limits and joined back.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -68,7 +69,8 @@ struct EngineRow {
     const char* extra_setting;
 };
 
-// Every engine, the classic endpoint first.
+// Every engine, in the order the dialog offers them: the classic endpoint, the key-less ones, those
+// with a key.
 const std::vector<const EngineRow*>& engine_table();
 const EngineRow& classic_engine();
 
@@ -107,6 +109,12 @@ struct Batch {
 std::vector<Batch> batches_within(const std::vector<Text>& texts, size_t most_texts, size_t most_size,
                                   size_t (*size_of)(const Text&));
 std::vector<Text> texts_of(const std::vector<Text>& texts, const Batch& batch);
+
+// For services that take one text a request: the requests go a few side by side. read_one fills
+// in the piece, or the line to tell and false; the first refusal in the texts' order is the one told.
+using ReadOne = std::function<bool(const net::HttpReply&, PieceTranslation& piece, Text& failure)>;
+Translations translate_one_by_one(const Call& call, const std::vector<Text>& texts,
+                                  const std::function<net::HttpRequest(const Text&)>& request, const ReadOne& read_one);
 
 // The translations of the pieces by an engine with a translate function: empty pieces are not
 // sent and translate to nothing, pieces over the engine's limit go in parts and come back joined.

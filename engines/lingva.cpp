@@ -1,10 +1,9 @@
 #include "engines/lingva.h"
 
-#include <cctype>
 #include <nlohmann/json.hpp>
 
 #include "engines/json_text.h"
-#include "engines/parallel.h"
+#include "net/url.h"
 
 namespace engines::lingva {
 
@@ -14,23 +13,7 @@ namespace {
 
 const int kLargestByte = 255;
 
-// One path segment: unreserved characters as they are, every other byte of the UTF-8 as %XX.
-Text path_segment(const std::string& utf8) {
-    static const char kHex[] = "0123456789ABCDEF";
-    Text encoded;
-    for (unsigned char byte : utf8) {
-        if (std::isalnum(byte) || byte == '-' || byte == '.' || byte == '_' || byte == '~') {
-            encoded += static_cast<char>(byte);
-        } else {
-            encoded += '%';
-            encoded += kHex[byte >> 4];
-            encoded += kHex[byte & 0xF];
-        }
-    }
-    return encoded;
-}
-
-Text segment_of_text(const Text& text) { return path_segment(text); }
+Text path_segment(const Text& text) { return net::percent_encode_component(text); }
 
 net::HttpRequest get(const Choice& choice, const Text& path) {
     return {"GET", choice.address + path, "Accept: application/json\r\n", {}};
@@ -71,21 +54,14 @@ std::optional<Dictionary> dictionary_in(const json& body) {
 
 Limit text_limit(const Choice&, const net::HttpSend&) { return Limit{Measure::utf8_bytes, kTextBytes}; }
 
-// One request a text, a few side by side; the first refusal in the texts' order is the one told.
 Translations translate(const Call& call, const std::vector<Text>& texts) {
-    std::vector<Reading> readings(texts.size());
-    std::vector<net::HttpReply> replies(texts.size());
-    for_each_in_parallel(texts.size(), kRequestsInFlight, [&](size_t i) {
-        replies[i] = call.send(translation_request(call.choice, texts[i], call.source, call.target));
-        readings[i] = read_translation(replies[i], call.dictionary);
-        return readings[i].ok;
+    auto request = [&](const Text& text) { return translation_request(call.choice, text, call.source, call.target); };
+    return translate_one_by_one(call, texts, request, [&](const net::HttpReply& reply, PieceTranslation& piece, Text& failure) {
+        Reading reading = read_translation(reply, call.dictionary);
+        if (!reading.ok) failure = failure_line(engine(), reply, reading.message);
+        piece = reading.translation;
+        return reading.ok;
     });
-    Translations translations;
-    for (size_t i = 0; i < texts.size(); ++i) {
-        if (!readings[i].ok) return Translations{{}, failure_line(engine(), replies[i], readings[i].message)};
-        translations.pieces.push_back(readings[i].translation);
-    }
-    return translations;
 }
 
 std::optional<runtime::Bytes> speak(const Choice& choice, const Text& part, const Text& list_code,
@@ -113,7 +89,7 @@ std::optional<Text> language_code(const Text& list_code, bool as_source) {
 net::HttpRequest translation_request(const Choice& choice, const Text& piece, const Text& source_code,
                                      const Text& target_code) {
     return get(choice, "/api/v1/" + path_segment(source_code) + "/" + path_segment(target_code) + "/" +
-                           segment_of_text(piece));
+                           path_segment(piece));
 }
 
 Text part_of_speech(const std::string& type) {
@@ -160,7 +136,7 @@ Reading read_translation(const net::HttpReply& reply, bool with_dictionary) {
 }
 
 net::HttpRequest speech_request(const Choice& choice, const Text& text, const Text& list_code) {
-    return get(choice, "/api/v1/audio/" + path_segment(*language_code(list_code, false)) + "/" + segment_of_text(text));
+    return get(choice, "/api/v1/audio/" + path_segment(*language_code(list_code, false)) + "/" + path_segment(text));
 }
 
 std::optional<runtime::Bytes> read_speech(const net::HttpReply& reply) {

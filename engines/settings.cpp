@@ -10,6 +10,7 @@ const char kGoogleCloud[] = "google-cloud";
 const char kLingva[] = "lingva";
 const char kDeepL[] = "deepl";
 const char kMicrosoft[] = "microsoft";
+const char kGoogleWeb[] = "google-web";
 const char kNoSpeech[] = "none";
 const char kSelectionHotkey[] = "Ctrl+Alt+E";
 const char kClipboardHotkey[] = "Ctrl+Alt+C";

@@ -66,6 +66,7 @@ extern const char kGoogleCloud[];
 extern const char kLingva[];
 extern const char kDeepL[];
 extern const char kMicrosoft[];
+extern const char kGoogleWeb[];
 extern const char kNoSpeech[];
 
 }  // namespace engines

@@ -8,6 +8,7 @@
 #include "engines/deepl.h"
 #include "engines/engine.h"
 #include "engines/google_cloud.h"
+#include "engines/google_web.h"
 #include "engines/json_text.h"
 #include "engines/libretranslate.h"
 #include "engines/lingva.h"
@@ -39,11 +40,22 @@ void check_request(const std::vector<std::string>& pieces) {
     if (pieces.size() > 1) require(body["q"].is_array() && body["q"].size() == pieces.size());
 }
 
-void check_failure_line(const engines::EngineRow& engine, const net::HttpReply& reply, const std::string& message) {
-    runtime::Text line = engines::failure_line(engine, reply, message);
+void check_line(const runtime::Text& line) {
     require(line.find_first_of("\r\n") == runtime::Text::npos);
     require(line.size() <= 200 + engines::kMessageBytes);
     require(runtime::is_valid_utf8(line));
+}
+
+void check_failure_line(const engines::EngineRow& engine, const net::HttpReply& reply, const std::string& message) {
+    check_line(engines::failure_line(engine, reply, message));
+}
+
+void check_dictionary(const engines::PieceTranslation& translation) {
+    if (!translation.dictionary) return;
+    for (const engines::DictionaryEntry& entry : translation.dictionary->entries) {
+        require(!entry.words.empty());
+        for (const runtime::Text& word : entry.words) require(!word.empty() && runtime::is_valid_utf8(word));
+    }
 }
 
 void check_readings(const net::HttpReply& reply, size_t pieces_sent) {
@@ -54,12 +66,7 @@ void check_readings(const net::HttpReply& reply, size_t pieces_sent) {
     if (google.ok) require(google.translations.size() == pieces_sent);
     if (!google.ok) check_failure_line(engines::google_cloud::engine(), reply, google.message);
     engines::lingva::Reading lingva = engines::lingva::read_translation(reply, true);
-    if (lingva.ok && lingva.translation.dictionary) {
-        for (const engines::DictionaryEntry& entry : lingva.translation.dictionary->entries) {
-            require(!entry.words.empty());
-            for (const runtime::Text& word : entry.words) require(!word.empty() && runtime::is_valid_utf8(word));
-        }
-    }
+    if (lingva.ok) check_dictionary(lingva.translation);
     if (!lingva.ok) check_failure_line(engines::lingva::engine(), reply, lingva.message);
     engines::deepl::Reading deepl = engines::deepl::read_translation(reply, pieces_sent);
     if (deepl.ok) require(deepl.translations.size() == pieces_sent);
@@ -71,7 +78,11 @@ void check_readings(const net::HttpReply& reply, size_t pieces_sent) {
         require(!words->entries.empty());
         for (const engines::DictionaryEntry& entry : words->entries) require(!entry.words.empty());
     }
-    for (auto read : {engines::google_cloud::read_speech, engines::lingva::read_speech}) {
+    engines::google_web::Reading web = engines::google_web::read_translation(reply, true);
+    if (web.ok) check_dictionary(web.translation);
+    if (web.ok) require(runtime::is_valid_utf8(web.translation.text));
+    if (!web.ok) check_line(engines::google_web::refusal_line(choice_of(engines::google_web::engine()), reply));
+    for (auto read : {engines::google_cloud::read_speech, engines::lingva::read_speech, engines::google_web::read_speech}) {
         std::optional<runtime::Bytes> audio = read(reply);
         require(!audio || !audio->empty());
     }
@@ -97,7 +108,7 @@ void check_run(const engines::EngineRow& engine, const std::vector<std::string>&
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput input(data, size);
-    int engine = input.next_int(0, 4);
+    int engine = input.next_int(0, 5);
     int status = input.next_int(0, 599);
     size_t pieces_sent = static_cast<size_t>(input.next_int(1, 4));
     std::vector<std::string> pieces;
@@ -108,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check_readings(reply, pieces_sent);
     const engines::EngineRow* rows[] = {&engines::libretranslate::engine(), &engines::google_cloud::engine(),
                                         &engines::lingva::engine(), &engines::deepl::engine(),
-                                        &engines::microsoft::engine()};
+                                        &engines::microsoft::engine(), &engines::google_web::engine()};
     check_run(*rows[engine], pieces, reply);
     return 0;
 }

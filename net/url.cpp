@@ -91,6 +91,22 @@ Text url_encode(const Text& text) {
     return out;
 }
 
+Text percent_encode_component(const Text& text) {
+    Text out;
+    out.reserve(text.size() * 3);
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                          (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' || byte == '~';
+        if (unreserved) {
+            out += c;
+        } else {
+            append_escape(out, byte);
+        }
+    }
+    return out;
+}
+
 // What is not UTF-8 after the escapes are decoded becomes U+FFFD.
 Text url_decode(const Text& text) {
     Text collected;

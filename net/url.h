@@ -15,6 +15,9 @@ Text url_path(const Text& url);  // from the first "/" after the host, query inc
 // ASCII punctuation, CR, LF and TAB as %XX; letters, digits and spaces as they are; every other
 // character as its UTF-8 bytes, each %XX.
 Text url_encode(const Text& text);
+// A path segment or query value as RFC 3986 wants it: letters, digits and "-._~" as they are,
+// every other byte of the UTF-8 as %XX.
+Text percent_encode_component(const Text& text);
 // %XX escapes decoded (lower-case digits allowed, %00 dropped, "+" kept); what is then not UTF-8
 // becomes U+FFFD.
 Text url_decode(const Text& text);

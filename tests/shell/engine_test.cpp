@@ -120,7 +120,7 @@ TEST_F(Engine, UnknownEngineNamesTheSettingAndSendsNothing) {
     use_engine("babelfish", "");
     EXPECT_EQ(translated_text("a"),
               "翻译失败：tarvik.ini 的 [translation] engine=babelfish "
-              "不是可用的引擎（可用：classic、libretranslate、google-cloud、lingva）");
+              "不是可用的引擎（可用：classic、google-web、libretranslate、lingva、google-cloud、deepl、microsoft）");
     EXPECT_TRUE(standin::log().empty());
 }
 
@@ -478,4 +478,106 @@ TEST_F(Engine, MicrosoftRefusalsAndLanguagesItLacksAreOneLine) {
         standin::mode(std::string("fault=") + fault);
         EXPECT_EQ(translated_text("Hello"), "翻译失败：Microsoft Translator 的回复无法识别（HTTP 200）") << fault;
     }
+}
+
+namespace {
+
+const char kGoogleWebWhatToDo[] = "：请稍后再试，或在 tarvik.ini 中换一个 client，或在服务设置中选择其他服务";
+
+void use_google_web(const std::string& client = "") {
+    engines::Settings settings = standin::settings();
+    settings.translation = {"google-web", "http://" + standin::host(), "", false, std::string(), "", client};
+    engines::use_settings(settings);
+}
+
+size_t occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+}  // namespace
+
+TEST_F(Engine, GoogleWebWithoutAKeyAndWithTheDictionary) {
+    use_google_web();
+    EXPECT_EQ(translated_text("hello"), "你好\r\n\r\n感叹词: 1.你好!  2.喂!  ");
+    auto requests = requests_to("/translate_a/single");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(standin::request_line(requests[0]),
+              "GET /translate_a/single?client=dict-chrome-ex&sl=en&tl=zh-CN&hl=zh-CN&dt=t&dt=bd&ie=UTF-8&oe=UTF-8&q=hello "
+              "HTTP/1.1");
+    EXPECT_EQ(occurrences(requests[0], "User-Agent: "), 1u) << requests[0];
+    EXPECT_NE(requests[0].find("User-Agent: Mozilla/5.0 (Windows NT 10.0; Win64; x64)"), std::string::npos);
+    EXPECT_EQ(translated_text("print"),
+              "打印\r\n\r\n名词: 1.打印  2.印刷品  3.印花  \r\n\r\n动词: 1.打印  2.印  3.印刷  \r\n\r\n");
+    // A line of several sentences comes back in segments, joined.
+    EXPECT_EQ(translated_text("It works. Does it?"), "zh-CN:It works. Does it?");
+
+    // Several lines: a request a clause, side by side, in order.
+    standin::reset();
+    standin::get("/_config?service=google-web&delay_ms=100");
+    std::string expected;
+    for (int i = 0; i < 12; ++i) expected += "zh-CN:clause " + std::to_string(i) + ".\r\n";
+    EXPECT_EQ(translated_text(clauses(12)), expected);
+    EXPECT_EQ(requests_to("/translate_a/single").size(), 12u);
+    EXPECT_EQ(concurrency_of("google-web"), 4);
+
+    EXPECT_EQ(translated_into_traditional("Hello"), "你好");
+    EXPECT_NE(standin::request_line(requests_to("/translate_a/single").back()).find("&sl=en&tl=zh-TW&"),
+              std::string::npos);
+}
+
+TEST_F(Engine, GoogleWebRefusalsSayWhatToDoAndRedirectsAreNotFollowed) {
+    standin::get("/_config?service=google-web&refused_clients=dict-chrome-ex,gtx");
+    use_google_web();
+    EXPECT_EQ(translated_text("Hello"), std::string("翻译失败：Google 网页接口返回 HTTP 403（Google 不接受 "
+                                                    "client=dict-chrome-ex 的请求）") +
+                                            kGoogleWebWhatToDo);
+    // The client the user writes is sent as it is.
+    use_google_web("gtx");
+    EXPECT_EQ(translated_text("Hello"),
+              std::string("翻译失败：Google 网页接口返回 HTTP 429（请求过多，Google 暂时拒绝了本机的请求）") +
+                  kGoogleWebWhatToDo);
+    use_google_web("my-client");
+    EXPECT_EQ(translated_text("Hello"), "你好\r\n\r\n感叹词: 1.你好!  2.喂!  ");
+    EXPECT_NE(standin::request_line(standin::log().back()).find("?client=my-client&"), std::string::npos);
+
+    standin::reset();
+    standin::get("/_config?service=google-web&refused_clients=dict-chrome-ex&redirect=1");
+    use_google_web();
+    std::string moved = translated_text("Hello");
+    EXPECT_EQ(moved.rfind("翻译失败：Google 网页接口返回 HTTP 302（", 0), 0u) << moved;
+    EXPECT_TRUE(requests_to("/sorry/").empty()) << "Google's /sorry/ page is never asked for";
+
+    for (const char* fault : {"badjson", "wrongtypes", "utf8bad", "nul"}) {
+        standin::reset();
+        standin::mode(std::string("fault=") + fault);
+        std::string shown = translated_text("one\r\ntwo");
+        EXPECT_EQ(shown.rfind("翻译失败：Google 网页接口", 0), 0u) << fault << ": " << shown;
+        EXPECT_EQ(shell::content(Control::要翻译的), "one\r\ntwo");
+    }
+}
+
+TEST_F(Engine, GoogleWebSpeaksInPartsOfTwoHundredCharacters) {
+    use_google_web();
+    translate::targetLanguageCode.set("zh-CN");
+    shell::set_content(Control::已翻译结果, "你好");
+    speak_result();
+    auto audio = requests_to("/translate_tts");
+    ASSERT_EQ(audio.size(), 1u);
+    EXPECT_EQ(standin::request_line(audio[0]),
+              "GET /translate_tts?ie=UTF-8&client=dict-chrome-ex&tl=zh-CN&q=%E4%BD%A0%E5%A5%BD HTTP/1.1");
+    EXPECT_EQ(test_support::read_file(speech::result_speech_file()),
+              test_support::read_file(test_support::windows_path(test_support::environment("TARVIK_TEST_MP3"))));
+
+    standin::reset();
+    translate::targetLanguageCode.set("en");
+    std::string line;
+    for (int i = 0; i < 30; ++i) line += "Part " + std::to_string(i) + " of a long line to speak. ";
+    shell::set_content(Control::已翻译结果, line);
+    speak_result();
+    audio = requests_to("/translate_tts");
+    ASSERT_GE(audio.size(), 5u);
+    std::string one_part = test_support::read_file(test_support::windows_path(test_support::environment("TARVIK_TEST_MP3")));
+    EXPECT_GT(test_support::read_file(speech::result_speech_file()).size(), one_part.size() * (audio.size() - 1));
 }

@@ -230,3 +230,32 @@ TEST_F(SettingsDialog, TheRegionFieldShowsForMicrosoftAndIsSaved) {
         PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
     });
 }
+
+namespace {
+
+bool shows_label(HWND dialog, const std::string& label) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child) && test_support::text_of(child) == label) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST_F(SettingsDialog, GoogleWebOffersItsClientField) {
+    open_dialog([](HWND dialog) {
+        HWND list = GetDlgItem(dialog, shell::kTranslationEngineField);
+        pick(dialog, shell::kTranslationEngineField, "google-web");
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(shell::kTranslationEngineField, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, shell::kTranslationExtraField)));
+        EXPECT_TRUE(shows_label(dialog, "客户端："));
+        EXPECT_FALSE(shows_label(dialog, "区域："));
+        set_text(dialog, shell::kTranslationExtraField, "gtx");
+        SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    std::string file = test_support::read_file(settings_file());
+    EXPECT_NE(file.find("[translation]\r\nengine=google-web\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("\r\nclient=gtx\r\n"), std::string::npos) << file;
+    EXPECT_EQ(engines::current_settings().translation.client, "gtx");
+}
