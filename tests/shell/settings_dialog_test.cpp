@@ -259,3 +259,19 @@ TEST_F(SettingsDialog, GoogleWebOffersItsClientField) {
     EXPECT_NE(file.find("\r\nclient=gtx\r\n"), std::string::npos) << file;
     EXPECT_EQ(engines::current_settings().translation.client, "gtx");
 }
+
+TEST_F(SettingsDialog, TheClientWrittenInTheFileIsTheOneSent) {
+    auto translate_with_client = [](const std::string& client) {
+        runtime::write_file(settings_file(), runtime::to_bytes("[translation]\r\nengine=google-web\r\naddress=http://" +
+                                                               standin::host() + "\r\nclient=" + client + "\r\n"));
+        engines::use_settings(engines::load_settings());
+        shell::set_content(Control::要翻译的, "Hello");
+        click(Control::翻译按钮);
+        EXPECT_TRUE(test_support::wait_until([] { return tasks::translationBusy == 0; }, 60000));
+        return shell::content(Control::已翻译结果);
+    };
+    EXPECT_EQ(translate_with_client("gtx").rfind("翻译失败：Google 网页接口返回 HTTP 429（", 0), 0u)
+        << "the stand-in refuses gtx as Google does";
+    EXPECT_EQ(translate_with_client("dict-chrome-ex"), "你好\r\n\r\n感叹词: 1.你好!  2.喂!  ");
+    EXPECT_NE(standin::request_line(standin::log().back()).find("?client=dict-chrome-ex&"), std::string::npos);
+}
