@@ -189,6 +189,20 @@ std::vector<Text> texts_of(const std::vector<Text>& texts, const Batch& batch) {
     return std::vector<Text>(first, first + static_cast<std::ptrdiff_t>(batch.count));
 }
 
+Translations translate_in_batches(const Call& call, const std::vector<Text>& texts, const std::vector<Batch>& batches,
+                                  const std::function<net::HttpRequest(const std::vector<Text>&)>& request,
+                                  const ReadBatch& read_batch) {
+    Translations translations;
+    for (const Batch& batch : batches) {
+        std::vector<Text> part = texts_of(texts, batch);
+        std::vector<Text> translated;
+        Text failure;
+        if (!read_batch(call.send(request(part)), part.size(), translated, failure)) return Translations{{}, failure};
+        for (const Text& text : translated) translations.pieces.push_back(PieceTranslation{text, {}});
+    }
+    return translations;
+}
+
 Translations translate_one_by_one(const Call& call, const std::vector<Text>& texts,
                                   const std::function<net::HttpRequest(const Text&)>& request, const ReadOne& read_one) {
     Translations translations;

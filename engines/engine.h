@@ -110,6 +110,14 @@ std::vector<Batch> batches_within(const std::vector<Text>& texts, size_t most_te
                                   size_t (*size_of)(const Text&));
 std::vector<Text> texts_of(const std::vector<Text>& texts, const Batch& batch);
 
+// For services that take many texts a request: the batches go one after another. read_batch fills
+// in the batch's translations, one per text sent, or the line to tell and false.
+using ReadBatch = std::function<bool(const net::HttpReply&, size_t texts_sent, std::vector<Text>& translations,
+                                     Text& failure)>;
+Translations translate_in_batches(const Call& call, const std::vector<Text>& texts, const std::vector<Batch>& batches,
+                                  const std::function<net::HttpRequest(const std::vector<Text>&)>& request,
+                                  const ReadBatch& read_batch);
+
 // For services that take one text a request: the requests go a few side by side. read_one fills
 // in the piece, or the line to tell and false; the first refusal in the texts' order is the one told.
 using ReadOne = std::function<bool(const net::HttpReply&, PieceTranslation& piece, Text& failure)>;

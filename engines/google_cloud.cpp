@@ -23,15 +23,16 @@ std::optional<Text> language_code(const Text& list_code, bool) {
 }
 
 Translations translate(const Call& call, const std::vector<Text>& texts) {
-    Translations translations;
-    for (const Batch& batch : batches(texts)) {
-        std::vector<Text> part = texts_of(texts, batch);
-        net::HttpReply reply = call.send(translation_request(call.choice, part, call.source, call.target));
-        Reading reading = read_translation(reply, part.size());
-        if (!reading.ok) return Translations{{}, failure_line(engine(), reply, reading.message)};
-        for (const Text& text : reading.translations) translations.pieces.push_back(PieceTranslation{text, {}});
-    }
-    return translations;
+    auto request = [&](const std::vector<Text>& part) {
+        return translation_request(call.choice, part, call.source, call.target);
+    };
+    auto read = [](const net::HttpReply& reply, size_t texts_sent, std::vector<Text>& translations, Text& failure) {
+        Reading reading = read_translation(reply, texts_sent);
+        if (!reading.ok) failure = failure_line(engine(), reply, reading.message);
+        translations = reading.translations;
+        return reading.ok;
+    };
+    return translate_in_batches(call, texts, batches(texts), request, read);
 }
 
 std::optional<runtime::Bytes> speak(const Choice& choice, const Text& part, const Text& list_code,

@@ -3,11 +3,14 @@
 #include <nlohmann/json.hpp>
 
 #include "engines/json_text.h"
+#include "engines/mp3.h"
 #include "net/url.h"
 
 namespace engines::google_web {
 
 using nlohmann::json;
+
+namespace {
 
 const char kAddress[] = "https://translate.googleapis.com";
 const char kDefaultClient[] = "dict-chrome-ex";
@@ -15,8 +18,6 @@ const char kDefaultClient[] = "dict-chrome-ex";
 const char kUserAgent[] =
     "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/142.0.0.0 "
     "Safari/537.36";
-
-namespace {
 
 const char kWhatToDo[] = "请稍后再试，或在 tarvik.ini 中换一个 client，或在服务设置中选择其他服务";
 
@@ -113,12 +114,6 @@ std::optional<Reading> read_object(const json& body, bool with_dictionary) {
     return reading;
 }
 
-bool is_mp3(const runtime::Bytes& bytes) {
-    bool tagged = bytes.size() >= 3 && bytes[0] == 'I' && bytes[1] == 'D' && bytes[2] == '3';
-    bool frame = bytes.size() >= 2 && bytes[0] == 0xFF && (bytes[1] & 0xE0) == 0xE0;
-    return tagged || frame;
-}
-
 }  // namespace
 
 const EngineRow& engine() {
@@ -151,7 +146,7 @@ net::HttpRequest speech_request(const Choice& choice, const Text& text, const Te
 }
 
 std::optional<runtime::Bytes> read_speech(const net::HttpReply& reply) {
-    if (reply.status != 200 || !is_mp3(reply.body)) return std::nullopt;
+    if (reply.status != 200 || !starts_as_mp3(reply.body)) return std::nullopt;
     return reply.body;
 }
 

@@ -14,9 +14,6 @@
 namespace engines::google_web {
 
 const EngineRow& engine();
-extern const char kAddress[];
-extern const char kDefaultClient[];
-extern const char kUserAgent[];
 
 // A request's text, before percent-encoding: at most three URL characters a byte keep the URL
 // within about 2 KB, well under the 5,000 characters the endpoint takes.

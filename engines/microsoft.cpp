@@ -53,18 +53,19 @@ std::optional<Dictionary> look_up(const Call& call, const Text& word) {
 }
 
 Translations translate(const Call& call, const std::vector<Text>& texts) {
-    Translations translations;
-    for (const Batch& batch : batches(texts)) {
-        std::vector<Text> part = texts_of(texts, batch);
-        net::HttpReply reply = call.send(translation_request(call.choice, part, call.source, call.target));
-        Reading reading = read_translation(reply, part.size());
-        if (!reading.ok) {
-            return Translations{{}, failure_line(engine(), reply, reading.message,
-                                                 meaning_of(reply.status, reading.code))};
-        }
-        for (const Text& text : reading.translations) translations.pieces.push_back(PieceTranslation{text, {}});
+    auto request = [&](const std::vector<Text>& part) {
+        return translation_request(call.choice, part, call.source, call.target);
+    };
+    auto read = [](const net::HttpReply& reply, size_t texts_sent, std::vector<Text>& translations, Text& failure) {
+        Reading reading = read_translation(reply, texts_sent);
+        if (!reading.ok) failure = failure_line(engine(), reply, reading.message, meaning_of(reply.status, reading.code));
+        translations = reading.translations;
+        return reading.ok;
+    };
+    Translations translations = translate_in_batches(call, texts, batches(texts), request, read);
+    if (call.dictionary && texts.size() == 1 && translations.pieces.size() == 1) {
+        translations.pieces[0].dictionary = look_up(call, texts[0]);
     }
-    if (call.dictionary && texts.size() == 1) translations.pieces[0].dictionary = look_up(call, texts[0]);
     return translations;
 }
 

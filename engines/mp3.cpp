@@ -49,6 +49,12 @@ size_t tag_frame_length(const Bytes& part, size_t begin) {
 
 }  // namespace
 
+bool starts_as_mp3(const Bytes& bytes) {
+    bool tagged = bytes.size() >= 3 && std::memcmp(bytes.data(), "ID3", 3) == 0;
+    bool frame = bytes.size() >= 2 && bytes[0] == 0xFF && (bytes[1] & 0xE0) == 0xE0;
+    return tagged || frame;
+}
+
 Bytes join_mp3(const std::vector<Bytes>& parts) {
     if (parts.size() == 1) return parts[0];
     Bytes clip;

@@ -12,4 +12,7 @@ namespace engines {
 // part alone: a player reading it would take the whole clip for as long as its first part.
 runtime::Bytes join_mp3(const std::vector<runtime::Bytes>& parts);
 
+// Whether the bytes begin as an MP3 file does: an ID3v2 tag or a frame's sync bits.
+bool starts_as_mp3(const runtime::Bytes& bytes);
+
 }  // namespace engines

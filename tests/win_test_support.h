@@ -70,16 +70,19 @@ inline std::string windows_path(const std::string& unix_path) {
 inline std::string build_file(const std::string& relative) { return windows_path(TARVIK_BUILD_DIR "/" + relative); }
 #endif
 
-// The program's main window in another process, once it is visible; null before.
-inline HWND visible_main_window_of(DWORD process) {
-    for (HWND window = FindWindowExW(nullptr, nullptr, L"TarvikMainWindow", nullptr); window;
-         window = FindWindowExW(nullptr, window, L"TarvikMainWindow", nullptr)) {
+// A visible top-level window of the class in another process; null while there is none.
+inline HWND visible_window_of(DWORD process, const wchar_t* window_class) {
+    for (HWND window = FindWindowExW(nullptr, nullptr, window_class, nullptr); window;
+         window = FindWindowExW(nullptr, window, window_class, nullptr)) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner == process && IsWindowVisible(window)) return window;
     }
     return nullptr;
 }
+
+// The program's main window in another process, once it is visible; null before.
+inline HWND visible_main_window_of(DWORD process) { return visible_window_of(process, L"TarvikMainWindow"); }
 
 inline bool file_present(const std::string& path) {
     return GetFileAttributesW(runtime::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;

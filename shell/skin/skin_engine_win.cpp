@@ -42,17 +42,19 @@ struct Skin {
 
 Skin skin;
 
+HANDLE open_in_code_page(const char* path, UINT code_page, DWORD flags) {
+    int length = MultiByteToWideChar(code_page, flags, path, -1, nullptr, 0);
+    if (length <= 0) return INVALID_HANDLE_VALUE;
+    std::wstring wide_path(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(code_page, flags, path, -1, &wide_path[0], length);
+    return CreateFileW(wide_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
 // The path comes as 8-bit text, in UTF-8 or in the system's code page: a path that reads as UTF-8
 // is tried that way first, so that a folder in any script is found.
 HANDLE open_for_reading(const char* path) {
-    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
-    if (length > 0) {
-        std::wstring wide_path(static_cast<size_t>(length), L'\0');
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, &wide_path[0], length);
-        HANDLE file = CreateFileW(wide_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE) return file;
-    }
-    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = open_in_code_page(path, CP_UTF8, MB_ERR_INVALID_CHARS);
+    return file != INVALID_HANDLE_VALUE ? file : open_in_code_page(path, CP_ACP, 0);
 }
 
 bool read_whole_file(const char* path, std::string& content) {

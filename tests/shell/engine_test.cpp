@@ -13,16 +13,6 @@ using namespace shell_test;
 
 namespace {
 
-bool translated() { return tasks::translationBusy == 0; }
-
-std::string translated_text(const std::string& source) {
-    shell::set_content(Control::要翻译的, source);
-    shell::set_content(Control::已翻译结果, "");
-    click(Control::翻译按钮);
-    EXPECT_TRUE(test_support::wait_until(translated, 60000));
-    return shell::content(Control::已翻译结果);
-}
-
 void use_engine(const std::string& engine, const std::string& address, const std::string& key = "") {
     engines::Settings settings = standin::settings();
     settings.translation = {engine, address, key, false, std::string(), "", ""};

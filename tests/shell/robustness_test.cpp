@@ -50,8 +50,6 @@ private:
     std::thread thread_;
 };
 
-bool translated() { return tasks::translationBusy == 0; }
-
 // A click as the button reports it to the window, without BM_CLICK's pressing and releasing, so
 // that hundreds fit in well under a second.
 void quick_click(Control button) {

@@ -265,10 +265,7 @@ TEST_F(SettingsDialog, TheClientWrittenInTheFileIsTheOneSent) {
         runtime::write_file(settings_file(), runtime::to_bytes("[translation]\r\nengine=google-web\r\naddress=http://" +
                                                                standin::host() + "\r\nclient=" + client + "\r\n"));
         engines::use_settings(engines::load_settings());
-        shell::set_content(Control::要翻译的, "Hello");
-        click(Control::翻译按钮);
-        EXPECT_TRUE(test_support::wait_until([] { return tasks::translationBusy == 0; }, 60000));
-        return shell::content(Control::已翻译结果);
+        return translated_text("Hello");
     };
     EXPECT_EQ(translate_with_client("gtx").rfind("翻译失败：Google 网页接口返回 HTTP 429（", 0), 0u)
         << "the stand-in refuses gtx as Google does";

@@ -75,6 +75,17 @@ inline bool all_idle() {
 
 // A top-level dialog of this process with that title: the settings dialog has the engine list,
 // its message boxes do not.
+inline bool translated() { return tasks::translationBusy == 0; }
+
+// The result of translating source as a click on 翻译 does it.
+inline std::string translated_text(const std::string& source) {
+    shell::set_content(Control::要翻译的, source);
+    shell::set_content(Control::已翻译结果, "");
+    click(Control::翻译按钮);
+    EXPECT_TRUE(test_support::wait_until(translated, 60000));
+    return shell::content(Control::已翻译结果);
+}
+
 inline HWND find_dialog(bool settings_dialog) {
     for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window;
          window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {

@@ -109,3 +109,26 @@ TEST(SkinEngine, AFileItCannotUseLeavesTheSkinInEffect) {
     EXPECT_EQ(colours_for(window, WM_CTLCOLOREDIT).background, RGB(0x11, 0x22, 0x33));
     DestroyWindow(window);
 }
+
+// The path may come in UTF-8 or in the system's code page: a folder named with a letter of the
+// code page is found either way.
+TEST(SkinEngine, APathInTheSystemsCodePageOrInUtf8) {
+    AttachFunction attach = attach_function();
+    ASSERT_NE(attach, nullptr);
+    TempFolder folder("_é");
+    std::string skin = folder.file("a.skn");
+    ASSERT_TRUE(runtime::write_file(skin, runtime::to_bytes("TARVIK-SKIN 1\nedit=123456\n")));
+    std::wstring wide_path = runtime::wide(skin);
+    char ansi[MAX_PATH * 2] = {};
+    BOOL lost = FALSE;
+    ASSERT_GT(WideCharToMultiByte(CP_ACP, 0, wide_path.c_str(), -1, ansi, sizeof ansi, nullptr, &lost), 0);
+    ASSERT_FALSE(lost) << "é is a letter of code pages 936 and 1252";
+    ASSERT_NE(std::string(ansi), skin) << "the code page's bytes are not UTF-8";
+    HWND window = make_window();
+    ASSERT_EQ(attach(ansi, ""), 0);
+    EXPECT_EQ(colours_for(window, WM_CTLCOLOREDIT).background, RGB(0x12, 0x34, 0x56));
+    ASSERT_TRUE(runtime::write_file(skin, runtime::to_bytes("TARVIK-SKIN 1\nedit=654321\n")));
+    ASSERT_EQ(attach(skin.c_str(), ""), 0);
+    EXPECT_EQ(colours_for(window, WM_CTLCOLOREDIT).background, RGB(0x65, 0x43, 0x21));
+    DestroyWindow(window);
+}

@@ -153,15 +153,8 @@ TEST(StartUp, TheProgramWorksFromAFolderNamedInKorean) {
 
 namespace {
 
-HWND menu_of(DWORD process) {
-    for (HWND menu = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); menu;
-         menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(menu, &owner);
-        if (owner == process && IsWindowVisible(menu)) return menu;
-    }
-    return nullptr;
-}
+// A menu the program shows (the class of every popup menu).
+HWND menu_of(DWORD process) { return test_support::visible_window_of(process, L"#32768"); }
 
 }  // namespace
 

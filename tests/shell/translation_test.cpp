@@ -14,8 +14,6 @@ std::string url_for(const std::string& encoded_text, const std::string& sl, cons
            "&multires=1&otf=2&ssel=0&tsel=0&sc=1";
 }
 
-bool translated() { return tasks::translationBusy == 0; }
-
 // Starts a translation with the button and waits until the worker has written its result.
 void translate_by_button() {
     click(Control::翻译按钮);

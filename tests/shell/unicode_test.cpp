@@ -13,16 +13,6 @@ using runtime::wide;
 
 namespace {
 
-bool translated() { return tasks::translationBusy == 0; }
-
-std::string translated_text(const std::string& source) {
-    shell::set_content(Control::要翻译的, source);
-    shell::set_content(Control::已翻译结果, "");
-    click(Control::翻译按钮);
-    EXPECT_TRUE(test_support::wait_until(translated, 60000));
-    return shell::content(Control::已翻译结果);
-}
-
 std::string list_item(HWND list, int index) {
     LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     std::wstring item(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
